@@ -1,0 +1,52 @@
+#include "dump/status_line.h"
+
+#include <algorithm>
+
+StatusLine ReadStatusLine(std::string_view head) {
+    head = head.substr(0, StatusHeadBytes);
+    if (const auto lf = head.find('\n'); lf != std::string_view::npos) {
+        const bool crlf = lf > 0 && head[lf - 1] == '\r';
+        const std::size_t textLength = crlf ? lf - 1 : lf;
+        if (textLength + 1 <= StatusWindowChars)
+            return {head.substr(0, textLength), crlf ? 2u : 1u};
+    }
+    return {head.substr(0, StatusWindowChars), 0};
+}
+
+namespace {
+
+constexpr char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool StatusLineSaysSent(StatusLine line) {
+    constexpr std::string_view key = "status:";
+    constexpr std::string_view sent = "sent";
+    std::string_view text = line.text;
+    const auto at = text.find(key);
+    if (at == std::string_view::npos)
+        return false;
+    text.remove_prefix(at + key.size());
+    text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
+    return text.size() >= sent.size() &&
+           std::equal(sent.begin(), sent.end(), text.begin(),
+                      [](char want, char got) { return want == AsciiLower(got); });
+}
+
+bool IsMarkable(StatusLine line) {
+    const std::size_t length = line.text.size() + (line.lineEndBytes ? 1 : 0);
+    return length > SentStatusMarker.size();
+}
+
+std::size_t MarkStatusHead(std::span<char> head) {
+    const StatusLine line = ReadStatusLine({head.data(), head.size()});
+    if (!IsMarkable(line))
+        return 0;
+    // A markable line holds at least the marker's length before its line end.
+    const auto text = head.first(line.text.size());
+    std::fill(std::copy(SentStatusMarker.begin(), SentStatusMarker.end(), text.begin()),
+              text.end(), ' ');
+    return line.text.size() + line.lineEndBytes;
+}

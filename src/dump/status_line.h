@@ -1,0 +1,34 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+// The status line is read through a window of at most 255 characters, in
+// which a CR LF pair counts as one character. When the window's last
+// character is a CR LF pair it spans 256 bytes, so the buffer holds that many.
+inline constexpr std::size_t StatusWindowChars = 255;
+inline constexpr std::size_t StatusHeadBytes = StatusWindowChars + 1;
+using StatusHead = std::array<char, StatusHeadBytes>;
+
+inline constexpr std::string_view SentStatusMarker = "# status: sent";
+
+struct StatusLine {
+    std::string_view text;     // the characters before the line end
+    std::size_t lineEndBytes;  // 0: no line end in the window; 1: LF; 2: CR LF
+};
+
+// `head` is the file's first bytes, at most StatusHeadBytes of them.
+StatusLine ReadStatusLine(std::string_view head);
+
+bool StatusLineSaysSent(StatusLine line);
+
+// A line is markable when it is longer than the marker, its line end counted
+// as one character.
+bool IsMarkable(StatusLine line);
+
+// Rewrites the status line in `head` to read as sent, keeping its length and
+// line end. Returns the number of bytes to write back at the start of the
+// file, or 0 when the line cannot be marked and `head` is left alone.
+std::size_t MarkStatusHead(std::span<char> head);

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dump/status_line.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+struct Row {
+    const char* name;
+    std::string file;
+    bool saysSent;
+    std::string marked;  // the whole file after marking; empty: unchanged
+};
+
+const std::string x255(255, 'x');
+
+const Row rows[] = {
+    {"marker", "# status: sent\n", true, ""},
+    {"capital SENT", "status: SENT\r\n", true, ""},
+    {"several spaces", "x status:     sent, thanks\n", true, "# status: sent            \n"},
+    {"no space", "status:sent", true, ""},
+    {"letters after sent", "status: sentence\n", true, "# status: sent  \n"},
+    {"tab", "status:\tsent\n", false, ""},
+    {"capital S", "Status: sent\n", false, ""},
+    {"truncated word", "# status: sen", false, ""},
+    {"sent in second line", "# status: pending\n# status: sent\n", false, "# status: sent   \n# status: sent\n"},
+    {"key past 255th", x255 + "status: sent\n", false, "# status: sent" + std::string(241, ' ') + "status: sent\n"},
+    {"empty", "", false, ""},
+    {"13 and LF", "# status: abc\nz", false, ""},
+    {"14 and LF", "# status: abcd\nz", false, "# status: sent\nz"},
+    {"14 without line end", "# status: abcd", false, ""},
+    {"20 without line end", "# status: pending..", false, "# status: sent     "},
+    {"30 and CR LF", "# status: pending and a reason\r\nrest\r\n", false,
+     "# status: sent" + std::string(16, ' ') + "\r\nrest\r\n"},
+    {"LF only", "# status: pending\nrest\n", false, "# status: sent   \nrest\n"},
+    {"300 characters", std::string(300, 'x') + "\n", false,
+     "# status: sent" + std::string(241, ' ') + std::string(45, 'x') + "\n"},
+    {"CR LF as 255th", std::string(254, 'x') + "\r\nnext", false,
+     "# status: sent" + std::string(240, ' ') + "\r\nnext"},
+    {"CR LF as 256th", x255 + "\r\nnext", false, "# status: sent" + std::string(241, ' ') + "\r\nnext"},
+    {"lone CR", "# status: pending\rmore\n", false, "# status: sent        \n"},
+    {"NUL first", "\0# status: SeNt\n"s, true, "# status: sent \n"},
+    {"EOF byte first", "\x1A# status: sent\n", true, "# status: sent \n"},
+    {"spaces only", std::string(16, ' ') + "\r\n", false, "# status: sent  \r\n"},
+};
+
+class StatusLineTest : public testing::TestWithParam<Row> {};
+
+TEST_P(StatusLineTest, ReadsAndMarks) {
+    const Row& row = GetParam();
+    const std::string_view head = std::string_view(row.file).substr(0, StatusHeadBytes);
+    EXPECT_EQ(StatusLineSaysSent(ReadStatusLine(head)), row.saysSent);
+
+    // Marking as the file layer does: edit the head, write back what it says.
+    StatusHead buffer{};
+    std::copy(head.begin(), head.end(), buffer.begin());
+    const std::size_t length = MarkStatusHead(std::span(buffer).first(head.size()));
+    const std::string file = std::string(buffer.data(), length) + row.file.substr(length);
+    EXPECT_EQ(file, row.marked.empty() ? row.file : row.marked);
+    if (length > 0) {
+        EXPECT_TRUE(StatusLineSaysSent(ReadStatusLine(std::string_view(file).substr(0, StatusHeadBytes))));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, StatusLineTest, testing::ValuesIn(rows),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+}  // namespace
