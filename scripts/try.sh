@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the Linux sender and runs it on a sample pending dump in a scratch
+# temporary directory, then shows what became of the dump.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh try
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target yorv-report-sender >/dev/null
+scratch=$(mktemp -d)
+printf '# status: pending\nproduct: Yorv (sample)\nfault: none, this is a sample dump\n' \
+  > "$scratch/yorv_crash_dump.txt"
+echo "Sample dump: $scratch/yorv_crash_dump.txt"
+TMPDIR="$scratch" build/linux/yorv-report-sender
+echo "Exit status: $?. The dump's status line is now:"
+head -n 1 "$scratch/yorv_crash_dump.txt"
