@@ -2,24 +2,30 @@
 
 #include <algorithm>
 
-StatusLine ReadStatusLine(std::string_view head) {
-    head = head.substr(0, StatusHeadBytes);
-    if (const auto lf = head.find('\n'); lf != std::string_view::npos) {
-        const bool crlf = lf > 0 && head[lf - 1] == '\r';
-        const std::size_t textLength = crlf ? lf - 1 : lf;
-        if (textLength + 1 <= StatusWindowChars)
-            return {head.substr(0, textLength), crlf ? 2u : 1u};
-    }
-    return {head.substr(0, StatusWindowChars), 0};
-}
-
 namespace {
+
+// substr() without its out-of-range throw, which would drag the exception
+// runtime into an executable that never throws.
+constexpr std::string_view Prefix(std::string_view text, std::size_t length) {
+    return {text.data(), std::min(length, text.size())};
+}
 
 constexpr char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
+
+StatusLine ReadStatusLine(std::string_view head) {
+    head = Prefix(head, StatusHeadBytes);
+    if (const auto lf = head.find('\n'); lf != std::string_view::npos) {
+        const bool crlf = lf > 0 && head[lf - 1] == '\r';
+        const std::size_t textLength = crlf ? lf - 1 : lf;
+        if (textLength + 1 <= StatusWindowChars)
+            return {Prefix(head, textLength), crlf ? 2u : 1u};
+    }
+    return {Prefix(head, StatusWindowChars), 0};
+}
 
 bool StatusLineSaysSent(StatusLine line) {
     constexpr std::string_view key = "status:";
