@@ -10,11 +10,10 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from scenarios import (DIRECTORY, FIFO, FOREIGN, NO_LIBRARY, SCENARIOS, SYMLINK, Fail, Scenario)
+from scenarios import (DIRECTORY, FIFO, FOREIGN, NO_LIBRARY, RECIPIENT, SCENARIOS, SUBJECT, SYMLINK, Fail,
+                       Scenario)
 
 SENDER = None
-QUESTION = "The error report was created for last Yorv crash.\nSend error information to Dravonel Tech Support?"
-FAILURE = "Failed to send e-mail message.\nMAPI error code: {}.\n\nError report saved to file:\n{}"
 NOBODY = 65534
 
 # Records its arguments, then does what the scenario asks of this tool.
@@ -97,14 +96,10 @@ class Sandbox:
 
 
 def expected_calls(scenario: Scenario, dump_path: str):
-    zenity = lambda kind, text: [f"--{kind}", "--title=Yorv", "--no-markup", f"--text={text}"]
-    calls = [zenity("question", QUESTION)] if "question" in scenario.boxes else []
+    calls = [[f"--{kind}", "--title=Yorv", "--no-markup", f"--text={text}"]
+             for kind, text in scenario.box_texts(dump_path)]
     if scenario.handed_off:
-        calls.append(["--subject", "Yorv: Crash Report", "--attach", dump_path, "support@dravonel.com"])
-    if "error" in scenario.boxes:
-        calls.append(zenity("error", "Failed to load MAPI32.DLL"))
-    if "warning" in scenario.boxes:
-        calls.append(zenity("warning", FAILURE.format(scenario.mail.error_text, dump_path)))
+        calls.insert(1, ["--subject", SUBJECT, "--attach", dump_path, RECIPIENT])
     return calls
 
 

@@ -6,6 +6,11 @@ holds afterwards.
 """
 from dataclasses import dataclass
 
+QUESTION = "The error report was created for last Yorv crash.\nSend error information to Dravonel Tech Support?"
+LOAD_FAILURE = "Failed to load MAPI32.DLL"
+SEND_FAILURE = "Failed to send e-mail message.\nMAPI error code: {}.\n\nError report saved to file:\n{}"
+SUBJECT, RECIPIENT = "Yorv: Crash Report", "support@dravonel.com"
+
 PENDING = b"# status: pending\r\nproduct: Yorv 4.2\r\nfault: access violation\r\n"
 MARKED = b"# status: sent   \r\nproduct: Yorv 4.2\r\nfault: access violation\r\n"
 
@@ -34,6 +39,13 @@ class Scenario:
     readonly: bool = False
     vanish: str = None               # the dump disappears at "question" or "hand-off"
     platforms: frozenset = frozenset({"linux", "windows"})
+
+    def box_texts(self, dump_path):
+        """The boxes a run shows, in order: (kind, text)."""
+        texts = {"question": QUESTION, "error": LOAD_FAILURE}
+        if isinstance(self.mail, Fail):
+            texts["warning"] = SEND_FAILURE.format(self.mail.error_text, dump_path)
+        return [(kind, texts[kind]) for kind in self.boxes]
 
     @property
     def handed_off(self):

@@ -1,0 +1,66 @@
+// A stand-in MAPI32.DLL: notes its loading and release, writes every field of
+// the message it is handed to %YORV_MAPI_LOG%, and returns %YORV_MAPI_RESULT%.
+#include <windows.h>
+#include <mapi.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void Log(const char* format, ...) {
+    const char* path = std::getenv("YORV_MAPI_LOG");
+    std::FILE* log = path ? std::fopen(path, "ab") : nullptr;
+    if (!log)
+        return;
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(log, format, arguments);
+    va_end(arguments);
+    std::fputc('\n', log);
+    std::fclose(log);
+}
+
+}  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH)
+        Log("loaded");
+    else if (reason == DLL_PROCESS_DETACH && !reserved)  // FreeLibrary, not process exit
+        Log("released");
+    return TRUE;
+}
+
+#ifndef WITHOUT_ENTRY_POINT
+namespace {
+const char* Text(const char* text) { return text ? text : "(null)"; }
+const char* Pointer(const void* pointer) { return pointer ? "(set)" : "(null)"; }
+}  // namespace
+
+extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(LHANDLE session, ULONG_PTR window,
+                                                           lpMapiMessage message, FLAGS flags, ULONG reserved) {
+    Log("call session=%llu window=%llu flags=%lu reserved=%lu", (unsigned long long)session,
+        (unsigned long long)window, (unsigned long)flags, (unsigned long)reserved);
+    const MapiMessage& m = *message;
+    Log("message reserved=%lu subject=%s note=%s type=%s date=%s conversation=%s flags=%lu "
+        "originator=%s recipients=%lu files=%lu", (unsigned long)m.ulReserved, Text(m.lpszSubject),
+        Text(m.lpszNoteText), Text(m.lpszMessageType), Text(m.lpszDateReceived),
+        Text(m.lpszConversationID), (unsigned long)m.flFlags, Pointer(m.lpOriginator),
+        (unsigned long)m.nRecipCount, (unsigned long)m.nFileCount);
+    for (ULONG i = 0; i < m.nRecipCount; ++i) {
+        const MapiRecipDesc& r = m.lpRecips[i];
+        Log("recipient reserved=%lu class=%lu name=%s address=%s eid_size=%lu eid=%s",
+            (unsigned long)r.ulReserved, (unsigned long)r.ulRecipClass, Text(r.lpszName),
+            Text(r.lpszAddress), (unsigned long)r.ulEIDSize, Pointer(r.lpEntryID));
+    }
+    for (ULONG i = 0; i < m.nFileCount; ++i) {
+        const MapiFileDesc& f = m.lpFiles[i];
+        Log("file reserved=%lu flags=%lu position=%lu path=%s name=%s type=%s", (unsigned long)f.ulReserved,
+            (unsigned long)f.flFlags, (unsigned long)f.nPosition, Text(f.lpszPathName),
+            Text(f.lpszFileName), Pointer(f.lpFileType));
+    }
+    const char* result = std::getenv("YORV_MAPI_RESULT");
+    return result ? std::strtoul(result, nullptr, 10) : 0;
+}
+#endif

@@ -1,0 +1,57 @@
+// Waits for the "Yorv" box, prints its buttons and text, and presses the
+// button asked for. (The icon is a handle of the sender's process, which
+// cannot be read from here: the suite checks the box's style instead.) Usage: press_button yes|no|ok [timeout-ms]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct Buttons {
+    char names[128];
+};
+
+BOOL CALLBACK ListButton(HWND child, LPARAM context) {
+    char className[32] = "";
+    GetClassNameA(child, className, sizeof className);
+    if (std::strcmp(className, "Button") == 0 && IsWindowVisible(child)) {
+        auto& buttons = *reinterpret_cast<Buttons*>(context);
+        char name[32] = "";
+        GetWindowTextA(child, name, sizeof name);
+        if (buttons.names[0])
+            std::strcat(buttons.names, "|");
+        std::strncat(buttons.names, name, sizeof buttons.names - std::strlen(buttons.names) - 1);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return 2;
+    const DWORD timeout = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 20000;
+    const DWORD start = GetTickCount();
+    HWND box = nullptr;
+    while (!(box = FindWindowA("#32770", "Yorv"))) {
+        if (GetTickCount() - start > timeout) {
+            std::puts("no box");
+            return 1;
+        }
+        Sleep(50);
+    }
+    char text[1024] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    Buttons buttons{};
+    EnumChildWindows(box, ListButton, reinterpret_cast<LPARAM>(&buttons));
+    std::printf("buttons=%s\ntext=%s", buttons.names, text);
+    std::fflush(stdout);
+
+    const int id = std::strcmp(argv[1], "yes") == 0 ? IDYES : std::strcmp(argv[1], "no") == 0 ? IDNO : IDOK;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+    while (IsWindow(box) && GetTickCount() - start < timeout)
+        Sleep(20);
+    return IsWindow(box) ? 1 : 0;
+}
