@@ -3,6 +3,7 @@ xdg-email first (and alone) on PATH. Usage: linux_suite.py SENDER"""
 import json
 import os
 import pty
+import resource
 import socket
 import subprocess
 import sys
@@ -10,7 +11,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from scenarios import (DIRECTORY, FIFO, FOREIGN, NO_LIBRARY, RECIPIENT, SCENARIOS, SUBJECT, SYMLINK, Fail,
+from scenarios import (DEV_ZERO, DIRECTORY, FIFO, FOREIGN, SOCKET, NO_LIBRARY, RECIPIENT, SCENARIOS, SUBJECT, SYMLINK, Fail,
                        Scenario)
 
 SENDER = None
@@ -22,7 +23,7 @@ import json, os, signal, sys
 tool = os.path.basename(sys.argv[0]).upper().replace("-", "_")
 with open(os.environ["STANDIN_LOG"], "a") as log:
     log.write(json.dumps(sys.argv[1:]) + "\\n")
-if os.environ.get(tool + "_REMOVES_DUMP"):
+if os.environ.get(tool + "_REMOVES_DUMP") and os.path.lexists(os.environ["DUMP"]):
     os.remove(os.environ["DUMP"])
 status = os.environ.get(tool + "_EXIT", "0")
 if status == "signal":
@@ -44,15 +45,15 @@ def place_dump(path: Path, dump, scratch: Path):
         target.write_bytes(b"# status: pending, but not the dump\n")
         path.symlink_to(target)
         return target
-    elif dump == "socket":
+    elif dump == DEV_ZERO:
+        path.symlink_to("/dev/zero")
+    elif dump == SOCKET:
         server = socket.socket(socket.AF_UNIX)
         server.bind(str(path))
         return server
     elif dump == FOREIGN:
         path.write_bytes(b"# status: pending\n")
         os.chown(path, NOBODY, NOBODY)
-    elif isinstance(dump, Path):  # a link to an existing file
-        path.symlink_to(dump)
     else:
         path.write_bytes(dump)
     return None
@@ -137,6 +138,22 @@ class Scenarios(unittest.TestCase):
                 continue  # needs root to give a file away
             with self.subTest(scenario.name):
                 self.run_scenario(scenario)
+
+    @unittest.skipIf(os.environ.get("YORV_SANITIZED"), "the sanitizers reserve more address space than the limit")
+    def test_sparse_gigabyte_dump_is_read_only_through_its_window(self):
+        """Under a 128 MiB address-space limit, a 1 GiB dump without a line end is read and marked."""
+        with tempfile.TemporaryDirectory() as scratch:
+            box = Sandbox(Path(scratch))
+            with box.dump.open("wb") as dump:
+                dump.write(b"# status: pending")
+                dump.truncate(1 << 30)
+            limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (128 << 20, 128 << 20))
+            result = subprocess.run([SENDER], env=dict(box.env, ZENITY_EXIT="0"), stdin=subprocess.DEVNULL,
+                                    capture_output=True, timeout=30, preexec_fn=limit)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assertEqual(box.dump.stat().st_size, 1 << 30)
+            with box.dump.open("rb") as dump:
+                self.assertEqual(dump.read(4096), b"# status: sent".ljust(255) + bytes(4096 - 255))
 
     def test_temporary_directory_problems_mean_no_dump(self):
         with tempfile.TemporaryDirectory() as scratch:

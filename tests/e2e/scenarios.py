@@ -16,6 +16,7 @@ MARKED = b"# status: sent   \r\nproduct: Yorv 4.2\r\nfault: access violation\r\n
 
 # Entries that stand under the dump's name instead of a file.
 DIRECTORY, SYMLINK, FIFO, FOREIGN = "directory", "symlink", "fifo", "another user's file"
+DEV_ZERO, SOCKET = "symlink to /dev/zero", "socket"
 
 # What the mail hand-off does: accepts, or the library (or its entry point) is missing.
 ACCEPT, NO_LIBRARY, NO_ENTRY = "accept", "no library", "no entry point"
@@ -75,7 +76,15 @@ SCENARIOS = [
              boxes=("question", "warning"), platforms=LINUX),
     Scenario("xdg-email killed", mail=Fail("signal", "MAPI_E_FAILURE(2)"), boxes=("question", "warning"),
              platforms=LINUX),
+    Scenario("NUL, EOF and lone CR bytes", dump=b"\0# status:\rpending\x1a\r\nrest\x1a\r",
+             after=b"# status: sent     \r\nrest\x1a\r"),
+    Scenario("a status line of spaces", dump=b" " * 20 + b"\nrest\n", after=b"# status: sent      \nrest\n"),
     Scenario("a symlink", dump=SYMLINK, boxes=(), platforms=LINUX),
+    Scenario("a symlink to /dev/zero", dump=DEV_ZERO, boxes=(), platforms=LINUX),
+    Scenario("a socket", dump=SOCKET, boxes=(), platforms=LINUX),
+    Scenario("vanishes before the hand-off", vanish="question", mail=Fail(0, "MAPI_E_ATTACHMENT_NOT_FOUND(11)"),
+             boxes=("question", "warning"), platforms=LINUX),
+    Scenario("vanishes before the marking", vanish="hand-off", platforms=LINUX),
     Scenario("a FIFO", dump=FIFO, boxes=(), platforms=LINUX),
     Scenario("another user's file", dump=FOREIGN, boxes=(), platforms=LINUX),
 ]
