@@ -6,7 +6,7 @@
 set -euo pipefail
 declare -A groups=(
   [build]="cmake make g++ libgtest-dev python3 valgrind bc"
-  [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine32:i386"
+  [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386"
   [fuzz]="clang libclang-rt-14-dev"
   [try]="cmake make g++ xdg-utils"
 )

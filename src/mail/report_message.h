@@ -5,7 +5,7 @@
 #include "mail/mapi_records.h"
 
 #ifndef YORV_SUPPORT_MAIL_ADDRESS
-#define YORV_SUPPORT_MAIL_ADDRESS "support@dravonel.com"
+#error "YORV_SUPPORT_MAIL_ADDRESS names the support mailbox; the build sets it"
 #endif
 
 inline constexpr char ReportSubject[] = "Yorv: Crash Report";
