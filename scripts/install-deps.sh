@@ -21,8 +21,8 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "missing packages (install them as root): ${wanted[*]}" >&2
   exit 1
 fi
-if printf '%s\n' "${wanted[@]}" | grep -q ':i386$'; then
-  dpkg --add-architecture i386
-fi
+case " ${wanted[*]}" in
+  *:i386*) dpkg --add-architecture i386 ;;
+esac
 apt-get update -q
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${wanted[@]}"
