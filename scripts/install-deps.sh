@@ -13,7 +13,7 @@ declare -A groups=(
 wanted=()
 for group in "$@"; do
   for package in ${groups[$group]}; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || wanted+=("$package")
+    [ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" = "install ok installed" ] || wanted+=("$package")
   done
 done
 [ ${#wanted[@]} -eq 0 ] && exit 0
