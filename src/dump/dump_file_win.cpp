@@ -7,9 +7,53 @@
 // Binary streams: the line ends are handled by the status line's own rules,
 // so a line read as LF alone is never written back as CR LF.
 
+namespace {
+
+// True when the ANSI code page holds every character of `path`: the narrow
+// calls then see the folder as it is, not a best-fit spelling of it.
+bool FitsAnsiCodePage(const wchar_t* path) {
+    if (GetACP() == CP_UTF8)  // holds everything, and refuses the flag below
+        return true;
+    char narrow[2 * (MAX_PATH + 1)];
+    BOOL usedDefault = FALSE;
+    return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, narrow, sizeof narrow, nullptr,
+                               &usedDefault) > 0 &&
+           !usedDefault;
+}
+
+// The folder's short (8.3) form, when it is plain ASCII. Where a volume has
+// no short names the call succeeds with the long path, so its result is
+// checked, not only its success.
+bool AsciiShortFolder(const wchar_t* folder, DumpPath& dumpPath) {
+    wchar_t shortFolder[MAX_PATH];
+    const DWORD length = GetShortPathNameW(folder, shortFolder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || shortFolder[length - 1] != L'\\')
+        return false;
+    for (DWORD i = 0; i <= length; ++i) {
+        if (shortFolder[i] > 0x7F)
+            return false;
+        dumpPath[i] = static_cast<char>(shortFolder[i]);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool LocateCrashDump(DumpPath& dumpPath) {
-    const DWORD length = GetTempPathA(static_cast<DWORD>(dumpPath.size()), dumpPath.data());
-    if (length == 0 || length >= dumpPath.size() || !DumpNameFits(length))
+    DWORD length = GetTempPathA(static_cast<DWORD>(dumpPath.size()), dumpPath.data());
+    if (length == 0 || length >= dumpPath.size())
+        return false;
+    // A folder the code page cannot spell: the narrow path names another
+    // folder, or none. Its short form is plain ASCII, which every later call
+    // and every mail client reads intact.
+    wchar_t wideFolder[MAX_PATH + 1];
+    const DWORD wideLength = GetTempPathW(MAX_PATH + 1, wideFolder);
+    if (wideLength > 0 && wideLength <= MAX_PATH && !FitsAnsiCodePage(wideFolder)) {
+        if (!AsciiShortFolder(wideFolder, dumpPath))
+            return false;
+        length = static_cast<DWORD>(lstrlenA(dumpPath.data()));
+    }
+    if (!DumpNameFits(length))
         return false;
     lstrcatA(dumpPath.data(), CrashDumpFileName);
     return true;

@@ -12,3 +12,13 @@ void FormatMapiError(MapiResultCode code, MapiErrorText& text) {
         std::snprintf(text.data(), text.size(), "%d", number);
     }
 }
+
+void ComposeMapiFailureText(FailureMessage& message, SendMailOutcome outcome, const DumpPath& dumpPath) {
+    if (outcome.handOff == HandOff::Unavailable) {
+        std::snprintf(message.data(), message.size(), "%s", MapiLoadFailureText);
+        return;
+    }
+    MapiErrorText errorText;
+    FormatMapiError(outcome.code, errorText);
+    std::snprintf(message.data(), message.size(), MapiFailureFormat, errorText.data(), dumpPath.data());
+}

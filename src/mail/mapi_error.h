@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "dump/dump_path.h"
+#include "mail/send_mail.h"
+
 using MapiResultCode = std::uint32_t;
 
 // Large enough for the longest text, a name and its code (35 characters).
@@ -43,3 +46,11 @@ inline constexpr std::array<std::string_view, 28> MapiErrorNames = {
 
 // Writes "NAME(code)" for a named code, else the code as a signed number.
 void FormatMapiError(MapiResultCode code, MapiErrorText& text);
+
+inline constexpr char MapiLoadFailureText[] = "Failed to load MAPI32.DLL";
+inline constexpr char MapiFailureFormat[] =
+    "Failed to send e-mail message.\nMAPI error code: %s.\n\nError report saved to file:\n%s";
+
+// The Windows failure boxes: the load failure, or the result code by name
+// and where the report lies.
+void ComposeMapiFailureText(FailureMessage& message, SendMailOutcome outcome, const DumpPath& dumpPath);

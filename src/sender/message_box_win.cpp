@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-static_assert(QuestionBoxStyle == (MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL));
-static_assert(LoadFailureBoxStyle == (MB_OK | MB_ICONERROR | MB_TASKMODAL));
-static_assert(SendFailureBoxStyle == (MB_OK | MB_ICONWARNING | MB_TASKMODAL));
-static_assert(IdYes == IDYES && IdNo == IDNO && IdOk == IDOK);
-
-int ShowMessageBox(const char* text, unsigned style) {
-    return MessageBoxA(nullptr, text, ProductCaption, style);
+bool ShowMessageBox(BoxKind kind, const char* text) {
+    UINT style = MB_OK | MB_ICONWARNING | MB_TASKMODAL;
+    if (kind == BoxKind::Question)
+        style = MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL;
+    else if (kind == BoxKind::LoadFailure)
+        style = MB_OK | MB_ICONERROR | MB_TASKMODAL;
+    return MessageBoxA(nullptr, text, ProductCaption, style) == IDYES;
 }

@@ -1,24 +1,17 @@
 #include "sender/report_sender.h"
 
-#include <cstdio>
-
 #include "dump/crash_dump.h"
 #include "mail/send_mail.h"
 #include "sender/message_box.h"
-
-void ComposeFailureText(FailureMessage& message, const MapiErrorText& errorText,
-                        const DumpPath& dumpPath) {
-    std::snprintf(message.data(), message.size(), FailureFormat, errorText.data(), dumpPath.data());
-}
+#include "sender/sender_guard.h"
 
 namespace {
 
-void ShowSendFailure(MapiResultCode code, const DumpPath& dumpPath) {
-    MapiErrorText errorText;
-    FormatMapiError(code, errorText);
+void ShowFailedHandOff(SendMailOutcome outcome, const DumpPath& dumpPath) {
     FailureMessage message;
-    ComposeFailureText(message, errorText, dumpPath);
-    ShowMessageBox(message.data(), SendFailureBoxStyle);
+    DescribeFailedHandOff(message, outcome, dumpPath);
+    ShowMessageBox(outcome.handOff == HandOff::Unavailable ? BoxKind::LoadFailure : BoxKind::SendFailure,
+                   message.data());
 }
 
 }  // namespace
@@ -27,14 +20,15 @@ int ReportSenderMain(void*, void*, char*, int) {
     DumpPath dumpPath;
     if (!FindCrashDump(dumpPath) || IsReportSent(dumpPath))
         return 0;
-    if (ShowMessageBox(QuestionText, QuestionBoxStyle) != IdYes)
+    // Another sender is asking about this dump, or has sent it meanwhile.
+    if (!TakeSenderGuard() || IsReportSent(dumpPath))
+        return 0;
+    if (!ShowMessageBox(BoxKind::Question, QuestionText))
         return 0;
     const SendMailOutcome outcome = SendReportMail(dumpPath);
-    if (outcome.libraryUnavailable)
-        ShowMessageBox(LoadFailureText, LoadFailureBoxStyle);
-    else if (outcome.resultCode == SUCCESS_SUCCESS)
+    if (outcome.handOff == HandOff::Accepted)
         MarkReportSent(dumpPath);
     else
-        ShowSendFailure(outcome.resultCode, dumpPath);
+        ShowFailedHandOff(outcome, dumpPath);
     return 0;
 }

@@ -4,12 +4,18 @@ Each row sets up the dump and the user's and the mail system's answers, and says
 which boxes a run shows, whether the report is handed off and what the dump
 holds afterwards.
 """
+import os
 from dataclasses import dataclass
 
 QUESTION = "The error report was created for last Yorv crash.\nSend error information to Dravonel Tech Support?"
+SUBJECT = "Yorv: Crash Report"
+RECIPIENT = os.environ["YORV_SUPPORT_MAIL_ADDRESS"]  # as the build under test was configured
+
+# The failure boxes: Windows names Simple MAPI's code, Linux says what became of xdg-email.
 LOAD_FAILURE = "Failed to load MAPI32.DLL"
 SEND_FAILURE = "Failed to send e-mail message.\nMAPI error code: {}.\n\nError report saved to file:\n{}"
-SUBJECT, RECIPIENT = "Yorv: Crash Report", "support@dravonel.com"
+LINUX_FAILURE = "Failed to send e-mail message.\n{}.\n\nError report saved to file:\n{}"
+NO_MAILER = "No mail program could be started: xdg-email (from xdg-utils) was not found"
 
 PENDING = b"# status: pending\r\nproduct: Yorv 4.2\r\nfault: access violation\r\n"
 MARKED = b"# status: sent   \r\nproduct: Yorv 4.2\r\nfault: access violation\r\n"
@@ -18,13 +24,21 @@ MARKED = b"# status: sent   \r\nproduct: Yorv 4.2\r\nfault: access violation\r\n
 DIRECTORY, SYMLINK, FIFO, FOREIGN = "directory", "symlink", "fifo", "another user's file"
 DEV_ZERO, SOCKET = "symlink to /dev/zero", "socket"
 
-# What the mail hand-off does: accepts, or the library (or its entry point) is missing.
-ACCEPT, NO_LIBRARY, NO_ENTRY = "accept", "no library", "no entry point"
+# What the mail hand-off does: accepts, or the library (or its entry point, or xdg-email) is missing.
+ACCEPT, NO_LIBRARY, NO_ENTRY, UNSTARTABLE = "accept", "no library", "no entry point", "cannot be started"
+
+# How Linux shows the boxes; the last two end at the terminal's prompt.
+ZENITY, KDIALOG, ZENITY_DIES, STALE_DISPLAY = "zenity", "kdialog", "zenity dies", "stale display"
+ON_TERMINAL = (ZENITY_DIES, STALE_DISPLAY)
+
+# A temporary folder that Windows' ANSI code page cannot spell.
+NON_ANSI_TEMP = "\u03a9mega J\u00f6rg"
 
 
 @dataclass(frozen=True)
 class Fail:
-    """The hand-off fails: `answer` is the MAPI code (Windows) or xdg-email's status (Linux)."""
+    """The hand-off fails: `answer` is the MAPI code (Windows) or xdg-email's status (Linux),
+    `error_text` what the box says of it."""
     answer: object
     error_text: str
 
@@ -39,22 +53,37 @@ class Scenario:
     after: bytes = None              # the dump afterwards; None: unchanged
     readonly: bool = False
     vanish: str = None               # the dump disappears at "question" or "hand-off"
+    dialog: str = ZENITY             # Linux only
+    temp: str = None                 # a folder of this name in the temporary directory holds the dump
+    planted: bool = False            # Windows: a MAPI32.DLL without MAPISendMail beside the sender
     platforms: frozenset = frozenset({"linux", "windows"})
 
-    def box_texts(self, dump_path):
+    def box_texts(self, dump_path, platform):
         """The boxes a run shows, in order: (kind, text)."""
-        texts = {"question": QUESTION, "error": LOAD_FAILURE}
+        if platform == "linux":
+            texts = {"question": QUESTION, "error": LINUX_FAILURE.format(NO_MAILER, dump_path)}
+            failure = LINUX_FAILURE
+        else:
+            texts = {"question": QUESTION, "error": LOAD_FAILURE}
+            failure = SEND_FAILURE
         if isinstance(self.mail, Fail):
-            texts["warning"] = SEND_FAILURE.format(self.mail.error_text, dump_path)
+            texts["warning"] = failure.format(self.mail.error_text, dump_path)
         return [(kind, texts[kind]) for kind in self.boxes]
 
     @property
     def handed_off(self):
         return (self.answer == "yes" and "question" in self.boxes and self.vanish != "question"
-                and self.mail not in (NO_LIBRARY, NO_ENTRY))
+                and self.mail not in (NO_LIBRARY, NO_ENTRY, UNSTARTABLE))
 
 
 LINUX, WINDOWS = frozenset({"linux"}), frozenset({"windows"})
+ASKED_THEN_WARNED = ("question", "warning")
+
+
+def xdg_email_fails(status, reason):
+    return Scenario(f"xdg-email ends with {status}", mail=Fail(status, reason), boxes=ASKED_THEN_WARNED,
+                    platforms=LINUX)
+
 
 SCENARIOS = [
     Scenario("no dump", dump=None, boxes=()),
@@ -67,23 +96,33 @@ SCENARIOS = [
     Scenario("read-only dump", readonly=True),
     Scenario("no mail library", mail=NO_LIBRARY, boxes=("question", "error")),
     Scenario("no entry point", mail=NO_ENTRY, boxes=("question", "error"), platforms=WINDOWS),
-    Scenario("user abort", mail=Fail(1, "MAPI_E_USER_ABORT(1)"), boxes=("question", "warning"), platforms=WINDOWS),
-    Scenario("unnamed code", mail=Fail(7, "7"), boxes=("question", "warning"), platforms=WINDOWS),
-    Scenario("xdg-email fails", mail=Fail(1, "MAPI_E_FAILURE(2)"), boxes=("question", "warning"), platforms=LINUX),
-    Scenario("xdg-email: no file", mail=Fail(2, "MAPI_E_ATTACHMENT_NOT_FOUND(11)"), boxes=("question", "warning"),
-             platforms=LINUX),
-    Scenario("xdg-email: no access", mail=Fail(5, "MAPI_E_ATTACHMENT_OPEN_FAILURE(12)"),
-             boxes=("question", "warning"), platforms=LINUX),
-    Scenario("xdg-email killed", mail=Fail("signal", "MAPI_E_FAILURE(2)"), boxes=("question", "warning"),
-             platforms=LINUX),
+    Scenario("a planted MAPI32.DLL is ignored", planted=True, after=MARKED, platforms=WINDOWS),
+    Scenario("user abort", mail=Fail(1, "MAPI_E_USER_ABORT(1)"), boxes=ASKED_THEN_WARNED, platforms=WINDOWS),
+    Scenario("unnamed code", mail=Fail(7, "7"), boxes=ASKED_THEN_WARNED, platforms=WINDOWS),
+    Scenario("temporary folder outside the code page", temp=NON_ANSI_TEMP, after=MARKED),
+    Scenario("... and a failure names its dump", temp=NON_ANSI_TEMP, mail=Fail(1, "MAPI_E_USER_ABORT(1)"),
+             boxes=ASKED_THEN_WARNED, platforms=WINDOWS),
+    xdg_email_fails(1, "xdg-email reported a syntax error (status 1)"),
+    xdg_email_fails(2, "xdg-email could not find the report file (status 2)"),
+    xdg_email_fails(3, "xdg-email found no mail program to use (status 3)"),
+    xdg_email_fails(4, "xdg-email failed (status 4)"),
+    xdg_email_fails(5, "xdg-email had no permission to read the report file (status 5)"),
+    xdg_email_fails("signal", "xdg-email was stopped by signal 9"),
+    Scenario("xdg-email cannot be started", mail=UNSTARTABLE, boxes=("question", "error"), platforms=LINUX),
+    Scenario("kdialog without zenity", dialog=KDIALOG, mail=Fail(3, "xdg-email found no mail program to use (status 3)"),
+             boxes=ASKED_THEN_WARNED, platforms=LINUX),
+    Scenario("zenity dies: the terminal asks", dialog=ZENITY_DIES, after=MARKED, platforms=LINUX),
+    Scenario("stale display: the terminal asks", dialog=STALE_DISPLAY, mail=Fail(4, "xdg-email failed (status 4)"),
+             boxes=ASKED_THEN_WARNED, platforms=LINUX),
     Scenario("NUL, EOF and lone CR bytes", dump=b"\0# status:\rpending\x1a\r\nrest\x1a\r",
              after=b"# status: sent     \r\nrest\x1a\r"),
     Scenario("a status line of spaces", dump=b" " * 20 + b"\nrest\n", after=b"# status: sent      \nrest\n"),
     Scenario("a symlink", dump=SYMLINK, boxes=(), platforms=LINUX),
     Scenario("a symlink to /dev/zero", dump=DEV_ZERO, boxes=(), platforms=LINUX),
     Scenario("a socket", dump=SOCKET, boxes=(), platforms=LINUX),
-    Scenario("vanishes before the hand-off", vanish="question", mail=Fail(0, "MAPI_E_ATTACHMENT_NOT_FOUND(11)"),
-             boxes=("question", "warning"), platforms=LINUX),
+    Scenario("vanishes before the hand-off", vanish="question",
+             mail=Fail(0, "the report file was gone or replaced before it could be attached"),
+             boxes=ASKED_THEN_WARNED, platforms=LINUX),
     Scenario("vanishes before the marking", vanish="hand-off", platforms=LINUX),
     Scenario("a FIFO", dump=FIFO, boxes=(), platforms=LINUX),
     Scenario("another user's file", dump=FOREIGN, boxes=(), platforms=LINUX),

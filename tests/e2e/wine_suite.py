@@ -1,21 +1,32 @@
 """Runs the real Windows sender under Wine through the shared scenarios, with a
-test MAPI32.DLL beside it and a helper that presses the boxes' buttons."""
+test MAPI32.DLL in the system directory and a helper that presses the boxes'
+buttons; and once against Wine's own Simple MAPI."""
 import argparse
+import json
 import os
 import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 from pathlib import Path
+from urllib.parse import parse_qs, unquote, urlsplit
 
-from scenarios import DIRECTORY, NO_ENTRY, NO_LIBRARY, RECIPIENT, SCENARIOS, SUBJECT, Fail, Scenario
+from scenarios import (DIRECTORY, NO_ENTRY, NO_LIBRARY, PENDING, RECIPIENT, SCENARIOS, SUBJECT, Fail, Scenario)
 
 ARGS = None
 STYLES = {"question": "00002024", "error": "00002010", "warning": "00002030"}
 BUTTONS = {"question": "&Yes|&No", "error": "OK", "warning": "OK"}
 MESSAGE_BOX_CALL = re.compile(r'Call user32\.MessageBoxA\((\w+),\w+ "(.*)",\w+ "(.*)",(\w+)\) ret=')
+
+# Records its arguments, as the mailer that Wine's own mail provider starts.
+MAILER = """#!{python}
+import json, sys
+with open({log!r}, "a") as log:
+    log.write(json.dumps(sys.argv[1:]) + "\\n")
+"""
 
 
 def wine_escape(text):
@@ -35,8 +46,9 @@ class Wine:
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
         user_dirs = [d for d in (root / "prefix/drive_c/users").iterdir() if d.name != "Public"]
         self.temp = user_dirs[0] / "Temp"
-        self.dump = self.temp / "yorv_crash_dump.txt"
-        self.dump_path = rf"C:\users\{user_dirs[0].name}\Temp\yorv_crash_dump.txt"
+        self.temp_path = rf"C:\users\{user_dirs[0].name}\Temp"
+        windows = root / "prefix/drive_c/windows"
+        self.system = windows / ("system32" if ARGS.loader.endswith("64") else "syswow64")
 
     def run(self, *command, timeout=60):
         subprocess.run([ARGS.loader, *command], env=self.env, stdout=subprocess.DEVNULL,
@@ -61,22 +73,34 @@ class Scenarios(unittest.TestCase):
     def setUpClass(cls):
         cls.root = Path(tempfile.mkdtemp(prefix="yorv-wine-"))
         cls.wine = Wine(cls.root)
-        # One folder per mail library: the test DLL, the one without its entry point, and none.
-        cls.folders = {}
-        for mail, dll in [("with", ARGS.mapi), (NO_ENTRY, ARGS.mapi_no_entry), (NO_LIBRARY, None)]:
-            folder = cls.root / mail.replace(" ", "-")
+        cls.wines_own_mapi = (cls.wine.system / "mapi32.dll").read_bytes()
+        # The sender alone, and the sender with a MAPI32.DLL without MAPISendMail beside it and in
+        # the working directory, where a user's download folder would have one.
+        cls.sender, cls.planted = cls.root / "sender", cls.root / "planted"
+        for folder in [cls.sender, cls.planted, cls.planted / "cwd"]:
             folder.mkdir()
             shutil.copy(ARGS.sender, folder)
-            if dll:
-                shutil.copy(dll, folder)
-            cls.folders[mail] = folder
+            if cls.planted in (folder, folder.parent):
+                shutil.copy(ARGS.mapi_no_entry, folder)
 
     @classmethod
     def tearDownClass(cls):
+        (cls.wine.system / "mapi32.dll").write_bytes(cls.wines_own_mapi)
         cls.wine.stop()
         shutil.rmtree(cls.root, ignore_errors=True)
 
-    def expected_mapi_log(self, scenario: Scenario):
+    @property
+    def log(self):
+        return self.root / "mapi.log"
+
+    def env(self, mapi32="n", **extra):
+        return dict(self.wine.env, WINEDEBUG="-all,+relay", YORV_MAPI_LOG=windows_path(self.log),
+                    WINEDLLOVERRIDES="mscoree,mshtml=;mapi32=" + mapi32, **extra)
+
+    def mapi_log(self):
+        return self.log.read_text().splitlines() if self.log.exists() else []
+
+    def expected_mapi_log(self, scenario: Scenario, dump_path):
         if scenario.mail == NO_ENTRY:
             return ["loaded", "released"]
         if not scenario.handed_off:
@@ -84,58 +108,123 @@ class Scenarios(unittest.TestCase):
         return ["loaded", "call session=0 window=0 flags=9 reserved=0",
                 f"message reserved=0 subject={SUBJECT} note=(null) type=(null) date=(null) conversation=(null) "
                 "flags=0 originator=(null) recipients=1 files=1",
-                f"recipient reserved=0 class=1 name={RECIPIENT} address=(null) eid_size=0 eid=(null)",
-                f"file reserved=0 flags=0 position=4294967295 path={self.wine.dump_path} name=(null) type=(null)"]
+                f"recipient reserved=0 class=1 name={RECIPIENT} address=SMTP:{RECIPIENT} eid_size=0 eid=(null)",
+                f"file reserved=0 flags=0 position=4294967295 path={dump_path} name=(null) type=(null) opens=yes"]
 
-    def place_dump(self, scenario: Scenario):
-        if self.wine.dump.is_dir():
-            self.wine.dump.rmdir()
-        elif self.wine.dump.exists():
-            self.wine.dump.chmod(0o644)
-            self.wine.dump.unlink()
-        if scenario.dump == DIRECTORY:
-            self.wine.dump.mkdir()
-        elif scenario.dump is not None:
-            self.wine.dump.write_bytes(scenario.dump)
-            if scenario.readonly:
-                self.wine.dump.chmod(0o444)
+    def place_dump(self, dump: Path, content, readonly=False):
+        for old in self.wine.temp.rglob("yorv_crash_dump.txt"):
+            if old.is_dir():
+                old.rmdir()
+            else:
+                old.chmod(0o644)
+                old.unlink()
+        dump.parent.mkdir(exist_ok=True)
+        if content == DIRECTORY:
+            dump.mkdir()
+        elif content is not None:
+            dump.write_bytes(content)
+            if readonly:
+                dump.chmod(0o444)
+
+    def set_temp(self, folder):
+        """Points TEMP and TMP of the prefix's user at `folder` in the temporary directory, or back."""
+        for name in ["TEMP", "TMP"]:
+            self.wine.run("reg", "add", r"HKCU\Environment", "/v", name, "/d",
+                          rf"{self.wine.temp_path}\{folder}" if folder else self.wine.temp_path, "/f")
+
+    def press(self, button, output: Path):
+        self.wine.start(ARGS.press, button, "20000", output=output).wait(timeout=60)
+        return output.read_text()
 
     def run_scenario(self, scenario: Scenario):
-        self.place_dump(scenario)
-        folder = self.folders.get(scenario.mail, self.folders["with"])
-        log = self.root / "mapi.log"
-        log.unlink(missing_ok=True)
-        env = dict(self.wine.env, WINEDEBUG="-all,+relay", YORV_MAPI_LOG=windows_path(log),
-                   YORV_MAPI_RESULT=str(scenario.mail.answer if isinstance(scenario.mail, Fail) else 0),
-                   WINEDLLOVERRIDES="mscoree,mshtml=;mapi32=" + ("" if scenario.mail == NO_LIBRARY else "n"))
-        trace, pressed = self.root / "trace.txt", self.root / "pressed.txt"
-        sender = self.wine.start(folder / Path(ARGS.sender).name, "/ignored", output=trace, env=env, cwd=folder)
+        folder = self.wine.temp / scenario.temp if scenario.temp else self.wine.temp
+        dump = folder / "yorv_crash_dump.txt"
+        self.place_dump(dump, scenario.dump, scenario.readonly)
+        self.log.unlink(missing_ok=True)
+        shutil.copy(ARGS.mapi_no_entry if scenario.mail == NO_ENTRY else ARGS.mapi, self.wine.system / "mapi32.dll")
+        if scenario.temp:
+            self.set_temp(scenario.temp)
+        home = self.planted if scenario.planted else self.sender
+        env = self.env("" if scenario.mail == NO_LIBRARY else "n",
+                       YORV_MAPI_RESULT=str(scenario.mail.answer if isinstance(scenario.mail, Fail) else 0))
+        trace = self.root / "trace.txt"
+        sender = self.wine.start(home / Path(ARGS.sender).name, "/ignored", output=trace, env=env,
+                                 cwd=home / "cwd" if scenario.planted else home)
         shown = []
         try:
-            for kind, _ in scenario.box_texts(self.wine.dump_path):
-                button = scenario.answer if kind == "question" else "ok"
-                self.wine.start(ARGS.press, button, "20000", output=pressed).wait(timeout=60)
-                shown.append(pressed.read_text())
+            for kind in scenario.boxes:
+                shown.append(self.press(scenario.answer if kind == "question" else "ok", self.root / "pressed.txt"))
             sender.wait(timeout=30)
         except subprocess.TimeoutExpired:
             sender.kill()
-            self.wine.start(ARGS.press, "ok", "2000", output=pressed).wait(timeout=30)
-            self.fail("the sender did not end: " + " / ".join(shown) + pressed.read_text())
+            self.fail("the sender did not end: " + " / ".join(shown) + self.press("ok", self.root / "late.txt"))
+        finally:
+            if scenario.temp:
+                self.set_temp(None)
 
+        dump_path = rf"{self.wine.temp_path}\yorv_crash_dump.txt"
+        if scenario.temp:
+            # Outside the code page the dump goes by its folder's short name: plain ASCII.
+            dump_path = re.search(r"path=(.*) name=", "\n".join(self.mapi_log())).group(1)
+            self.assertRegex(dump_path, r"^" + re.escape(self.wine.temp_path) + r"\\[!-~]+\\yorv_crash_dump\.txt$")
         self.assertEqual(sender.returncode, 0)
-        boxes = scenario.box_texts(self.wine.dump_path)
+        boxes = scenario.box_texts(dump_path, "windows")
         self.assertEqual(shown, [f"buttons={BUTTONS[kind]}\ntext={text}" for kind, text in boxes])
         self.assertEqual(MESSAGE_BOX_CALL.findall(trace.read_text(errors="replace")),
                          [("00000000", wine_escape(text), "Yorv", STYLES[kind]) for kind, text in boxes])
-        self.assertEqual(log.read_text().splitlines() if log.exists() else [], self.expected_mapi_log(scenario))
+        self.assertEqual(self.mapi_log(), self.expected_mapi_log(scenario, dump_path))
         if isinstance(scenario.dump, bytes):
-            self.assertEqual(self.wine.dump.read_bytes(), scenario.after or scenario.dump)
+            self.assertEqual(dump.read_bytes(), scenario.after or scenario.dump)
 
     def test_scenarios(self):
         for scenario in SCENARIOS:
             if "windows" in scenario.platforms:
                 with self.subTest(scenario.name):
                     self.run_scenario(scenario)
+
+    def test_two_senders_show_one_box(self):
+        """The second sender ends in silence while the first is asking; then the first sends."""
+        self.place_dump(self.wine.temp / "yorv_crash_dump.txt", PENDING)
+        self.log.unlink(missing_ok=True)
+        shutil.copy(ARGS.mapi, self.wine.system / "mapi32.dll")
+        exe = self.sender / Path(ARGS.sender).name
+        first = self.wine.start(exe, output=self.root / "first.txt", env=self.env(), cwd=self.sender)
+        asking = self.press("none", self.root / "asking.txt")
+        second = self.wine.start(exe, output=self.root / "second.txt", env=self.env(), cwd=self.sender)
+        self.assertEqual(second.wait(timeout=30), 0)
+        self.press("yes", self.root / "pressed.txt")
+        self.assertEqual(first.wait(timeout=30), 0)
+        self.assertIn("buttons=&Yes|&No", asking)
+        self.assertEqual(len(MESSAGE_BOX_CALL.findall((self.root / "first.txt").read_text(errors="replace"))), 1)
+        self.assertEqual(MESSAGE_BOX_CALL.findall((self.root / "second.txt").read_text(errors="replace")), [])
+        self.assertEqual([line for line in self.mapi_log() if line.startswith("call")],
+                         ["call session=0 window=0 flags=9 reserved=0"])
+
+    def test_wines_own_simple_mapi_gets_address_and_subject(self):
+        """Wine's mail provider, written by others, hands the message to the mailer named in the registry."""
+        (self.wine.system / "mapi32.dll").write_bytes(self.wines_own_mapi)
+        self.wine.run("reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Mailers", "/d", "xdg-email", "/f")
+        bin_dir, record = self.root / "mailer", self.root / "mailer.log"
+        bin_dir.mkdir(exist_ok=True)
+        (bin_dir / "xdg-email").write_text(MAILER.format(python=sys.executable, log=str(record)))
+        (bin_dir / "xdg-email").chmod(0o755)
+        self.place_dump(self.wine.temp / "yorv_crash_dump.txt", PENDING)
+        env = self.env("b", PATH=f"{bin_dir}:{os.environ['PATH']}")
+        sender = self.wine.start(self.sender / Path(ARGS.sender).name, output=self.root / "trace.txt", env=env,
+                                 cwd=self.sender)
+        self.press("yes", self.root / "pressed.txt")
+        self.assertEqual(sender.wait(timeout=30), 0)
+        deadline = time.monotonic() + 30
+        while not record.exists() and time.monotonic() < deadline:
+            time.sleep(0.1)  # the provider does not wait for its mailer
+
+        arguments = json.loads(record.read_text().splitlines()[0])
+        if arguments[0].startswith("mailto:"):  # Wine 8: one mailto: link
+            link = urlsplit(arguments[0])
+            recipient, subject = unquote(link.path), parse_qs(link.query)["subject"][0]
+        else:  # later Wine: xdg-email's own options, the recipient last
+            recipient, subject = arguments[-1], arguments[arguments.index("--subject") + 1]
+        self.assertEqual((recipient, subject), (RECIPIENT, SUBJECT))
 
     def test_executable_is_self_contained_and_a_windows_citizen(self):
         sender = Path(ARGS.sender).read_bytes()

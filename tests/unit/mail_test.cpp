@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "mail/report_message.h"
-#include "sender/report_sender.h"
+#include "mail/mapi_error.h"
+#include "mail/mapi_message.h"
 
 namespace {
 
@@ -47,9 +47,11 @@ TEST(ReportMessage, FillsOnlyTheRecordsFields) {
     std::memset(&records, 0xA5, sizeof records);
     FillReportMessage(records, dumpPath);
 
-    const MapiRecipDesc recipient{.ulRecipClass = MAPI_TO, .lpszName = records.recipient.lpszName};
+    const MapiRecipDesc recipient{.ulRecipClass = MAPI_TO, .lpszName = records.recipient.lpszName,
+                                  .lpszAddress = records.recipient.lpszAddress};
     EXPECT_EQ(std::memcmp(&records.recipient, &recipient, sizeof recipient), 0);
     EXPECT_STREQ(records.recipient.lpszName, YORV_SUPPORT_MAIL_ADDRESS);
+    EXPECT_STREQ(records.recipient.lpszAddress, "SMTP:" YORV_SUPPORT_MAIL_ADDRESS);
 
     const MapiFileDesc attachment{.nPosition = 0xFFFFFFFF, .lpszPathName = dumpPath.data()};
     EXPECT_EQ(std::memcmp(&records.attachment, &attachment, sizeof attachment), 0);
@@ -63,20 +65,19 @@ TEST(ReportMessage, FillsOnlyTheRecordsFields) {
 }
 
 TEST(FailureText, ComposesFiveLinesAndFitsTheLongestPath) {
-    MapiErrorText errorText;
-    FormatMapiError(1, errorText);
     DumpPath dumpPath{};
     std::strcpy(dumpPath.data(), "C:\\Temp\\yorv_crash_dump.txt");
     FailureMessage message;
-    ComposeFailureText(message, errorText, dumpPath);
+    ComposeMapiFailureText(message, {HandOff::Failed, 1}, dumpPath);
     EXPECT_STREQ(message.data(),
                  "Failed to send e-mail message.\nMAPI error code: MAPI_E_USER_ABORT(1).\n\n"
                  "Error report saved to file:\nC:\\Temp\\yorv_crash_dump.txt");
+    ComposeMapiFailureText(message, {HandOff::Unavailable, 0}, dumpPath);
+    EXPECT_STREQ(message.data(), "Failed to load MAPI32.DLL");
 
-    FormatMapiError(13, errorText);
     dumpPath.fill('p');
     dumpPath.back() = '\0';
-    ComposeFailureText(message, errorText, dumpPath);
+    ComposeMapiFailureText(message, {HandOff::Failed, 13}, dumpPath);
     EXPECT_EQ(std::strlen(message.data()), 373u);
 }
 

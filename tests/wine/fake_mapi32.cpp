@@ -1,5 +1,6 @@
 // A stand-in MAPI32.DLL: notes its loading and release, writes every field of
-// the message it is handed to %YORV_MAPI_LOG%, and returns %YORV_MAPI_RESULT%.
+// the message it is handed to %YORV_MAPI_LOG%, and whether the attachment
+// opens, and returns %YORV_MAPI_RESULT%.
 #include <windows.h>
 #include <mapi.h>
 
@@ -56,9 +57,12 @@ extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(LHANDLE session, ULON
     }
     for (ULONG i = 0; i < m.nFileCount; ++i) {
         const MapiFileDesc& f = m.lpFiles[i];
-        Log("file reserved=%lu flags=%lu position=%lu path=%s name=%s type=%s", (unsigned long)f.ulReserved,
+        std::FILE* attachment = f.lpszPathName ? std::fopen(f.lpszPathName, "rb") : nullptr;
+        if (attachment)
+            std::fclose(attachment);
+        Log("file reserved=%lu flags=%lu position=%lu path=%s name=%s type=%s opens=%s", (unsigned long)f.ulReserved,
             (unsigned long)f.flFlags, (unsigned long)f.nPosition, Text(f.lpszPathName),
-            Text(f.lpszFileName), Pointer(f.lpFileType));
+            Text(f.lpszFileName), Pointer(f.lpFileType), attachment ? "yes" : "no");
     }
     const char* result = std::getenv("YORV_MAPI_RESULT");
     return result ? std::strtoul(result, nullptr, 10) : 0;

@@ -1,6 +1,7 @@
 // Waits for the "Yorv" box, prints its buttons and text, and presses the
 // button asked for. (The icon is a handle of the sender's process, which
-// cannot be read from here: the suite checks the box's style instead.) Usage: press_button yes|no|ok [timeout-ms]
+// cannot be read from here: the suite checks the box's style instead.)
+// Usage: press_button yes|no|ok|none [timeout-ms]; none leaves the box open.
 #include <windows.h>
 
 #include <cstdio>
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
     EnumChildWindows(box, ListButton, reinterpret_cast<LPARAM>(&buttons));
     std::printf("buttons=%s\ntext=%s", buttons.names, text);
     std::fflush(stdout);
+    if (std::strcmp(argv[1], "none") == 0)
+        return 0;
 
     const int id = std::strcmp(argv[1], "yes") == 0 ? IDYES : std::strcmp(argv[1], "no") == 0 ? IDNO : IDOK;
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
