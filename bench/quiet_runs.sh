@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Counts the instructions (callgrind) of the two quiet runs, no dump and a dump
-# already sent, beside /bin/true, and prints the ratios. Target: at most 1.25.
+# already sent, beside /bin/true, and prints the ratios. Target: at most 0.5.
 # Usage: bench/quiet_runs.sh [SENDER]   (default: build/linux/yorv-report-sender)
 set -euo pipefail
 sender=$(realpath "${1:-build/linux/yorv-report-sender}")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux build, the sanitizer build,
-# a bounded fuzzing run, and both Windows builds under Wine.
+# a bounded fuzzing run, and both Windows builds under Wine; then makes the
+# packages of the release builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh build windows fuzz
@@ -10,3 +11,8 @@ for preset in linux asan fuzz windows windows-x86; do
   cmake --build --preset "$preset" -j "$(nproc)"
   ctest --preset "$preset"
 done
+for preset in linux windows windows-x86; do
+  echo "=== package $preset"
+  cpack --preset "$preset" | grep 'generated'
+done
+dpkg-deb -c build/linux/yorv-report-sender_*.deb | grep -q ' \./usr/libexec/yorv/yorv-report-sender$'
