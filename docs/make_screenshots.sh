@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Draws the three boxes with Wine's X11 driver under Xvfb and saves a picture
-# of each in docs/. Needs the windows preset built, Xvfb, xwininfo and import
-# (Debian: xvfb, x11-utils, imagemagick). Not part of the test run.
+# Draws the boxes under Xvfb and saves a picture of each in docs/: the Windows
+# boxes with Wine's X11 driver, the Linux ones with zenity. Needs the windows
+# and linux presets built, and (Debian) xvfb, x11-utils, imagemagick, xdotool
+# and zenity. Not part of the test run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/windows
@@ -16,29 +17,48 @@ WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
 # No window manager here: let Wine draw the caption and frame itself.
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 temp=$(find "$WINEPREFIX/drive_c/users" -maxdepth 2 -name Temp ! -path '*/Public/*' | head -n 1)
-cp "$build/yorv-report-sender.exe" "$build/tests/mapi/MAPI32.DLL" "$scratch/"
+system32=$WINEPREFIX/drive_c/windows/system32
+cp "$build/yorv-report-sender.exe" "$scratch/"
 
-shoot() {  # NAME BUTTON: waits for the Yorv box, saves it, presses BUTTON
-  local id=""
+shoot() {  # NAME PRESS...: waits for the Yorv box, saves it, then runs PRESS
+  local name=$1 id=""
+  shift
   for _ in $(seq 100); do
     id=$(xwininfo -root -tree | awk '/"Yorv"/ {print $1; exit}')
     [ -n "$id" ] && break
     sleep 0.2
   done
   sleep 1  # let it finish drawing
-  import -window "$id" "docs/$1.png"
-  "$wine" "$build/tests/press_button.exe" "$2" 10000 >/dev/null
+  import -window "$id" "docs/$name.png"
+  "$@" >/dev/null
 }
+press() { "$wine" "$build/tests/press_button.exe" "$1" 10000; }
 
 printf '# status: pending\r\n' > "$temp/yorv_crash_dump.txt"
+cp "$build/tests/mapi/MAPI32.DLL" "$system32/mapi32.dll"
 (cd "$scratch" && YORV_MAPI_RESULT=1 WINEDLLOVERRIDES="mapi32=n" "$wine" yorv-report-sender.exe) &
 sender=$!
-shoot question-box yes
-shoot send-failure-box ok
+shoot question-box press yes
+shoot send-failure-box press ok
 wait $sender || true
 (cd "$scratch" && WINEDLLOVERRIDES="mapi32=" "$wine" yorv-report-sender.exe) &
 sender=$!
-shoot question-box yes
-shoot load-failure-box ok
+shoot question-box press yes
+shoot load-failure-box press ok
 wait $sender || true
-echo "saved docs/question-box.png docs/send-failure-box.png docs/load-failure-box.png"
+
+# Linux: the real zenity; xdg-email answers as it does with no mail program (3), or is missing.
+mkdir "$scratch/bin" "$scratch/bin-without-mail" "$scratch/tmp"
+ln -s "$(command -v zenity)" "$scratch/bin/zenity"
+ln -s "$(command -v zenity)" "$scratch/bin-without-mail/zenity"
+printf '#!/bin/sh\nexit 3\n' > "$scratch/bin/xdg-email"
+chmod +x "$scratch/bin/xdg-email"
+printf '# status: pending\n' > "$scratch/tmp/yorv_crash_dump.txt"
+for bin in bin bin-without-mail; do
+  TMPDIR=$scratch/tmp PATH=$scratch/$bin XDG_RUNTIME_DIR= build/linux/yorv-report-sender &
+  sender=$!
+  shoot linux-question-box xdotool key Return
+  shoot "linux-$([ $bin = bin ] && echo send || echo load)-failure-box" xdotool key Return
+  wait $sender || true
+done
+echo "saved docs/{,linux-}{question,send-failure,load-failure}-box.png"
