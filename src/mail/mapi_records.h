@@ -1,7 +1,7 @@
 #pragma once
 
-// Simple MAPI's records, constants and result codes: the platform's own
-// declarations on Windows, the published layout elsewhere.
+// Simple MAPI's records and constants: the platform's own declarations on
+// Windows, the published layout elsewhere.
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -52,8 +52,4 @@ struct MapiMessage {
 inline constexpr ULONG MAPI_TO = 1;
 inline constexpr FLAGS MAPI_LOGON_UI = 0x1;
 inline constexpr FLAGS MAPI_DIALOG = 0x8;
-inline constexpr ULONG SUCCESS_SUCCESS = 0;
-inline constexpr ULONG MAPI_E_FAILURE = 2;
-inline constexpr ULONG MAPI_E_ATTACHMENT_NOT_FOUND = 11;
-inline constexpr ULONG MAPI_E_ATTACHMENT_OPEN_FAILURE = 12;
 #endif
