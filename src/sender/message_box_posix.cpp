@@ -78,6 +78,8 @@ int RunKdialog(const std::string& kdialog, BoxKind kind, const char* text) {
     const char* dialog = kind == BoxKind::Question      ? "--yesno"
                          : kind == BoxKind::LoadFailure ? "--error"
                                                         : "--sorry";
+    // kdialog has no --no-markup, but Qt reads a text as rich only when a tag
+    // stands before its first line break, and every first line here is fixed.
     const char* const argv[] = {"kdialog", "--title", ProductCaption, dialog, text, nullptr};
     return RunProgram(kdialog, argv);
 }

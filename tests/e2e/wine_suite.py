@@ -38,7 +38,9 @@ class Wine:
 
     def __init__(self, root: Path):
         self.env = {k: v for k, v in os.environ.items() if k not in ("TMP", "TEMP", "TMPDIR", "DISPLAY")}
-        self.env.update(WINEPREFIX=str(root / "prefix"), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        # Wine reads Unix file names in the locale's character set: UTF-8, whatever the caller's.
+        self.env.update(WINEPREFIX=str(root / "prefix"), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                        LC_ALL="C.UTF-8")
         self.run("wineboot", "--init", timeout=300)
         self.run("reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f")
         self.run("reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", "user32.MessageBoxA", "/f")
