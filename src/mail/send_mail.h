@@ -29,7 +29,7 @@ struct SendMailOutcome {
     std::uint32_t code;
 };
 
-// The text of a failure box; the longest is 373 characters.
+// The text of a failure box: at most 373 characters on Windows, 395 on Linux.
 using FailureMessage = std::array<char, 1024>;
 
 // Hands the report, with the dump attached, to the user's mail client and
