@@ -14,7 +14,7 @@ import unittest
 from pathlib import Path
 
 from scenarios import (DEV_ZERO, DIRECTORY, FIFO, FOREIGN, KDIALOG, MARKED, NO_LIBRARY, ON_TERMINAL, PENDING,
-                       QUESTION, RECIPIENT, SCENARIOS, SOCKET, STALE_DISPLAY, SUBJECT, SYMLINK, UNSTARTABLE,
+                       RECIPIENT, SCENARIOS, SOCKET, STALE_DISPLAY, SUBJECT, SYMLINK, UNSTARTABLE,
                        ZENITY_DIES, Fail, Scenario)
 
 SENDER = None
