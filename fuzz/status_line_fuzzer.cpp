@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const StatusLine line = ReadStatusLine(original);
     Check(IsReportSent(path) == StatusLineSaysSent(line), "the file reads as its bytes do");
 
-    MarkReportSent(path);
+    MarkReportSent(path, IdentifyDump(path));
     const std::string once = ReadFile(path.data());
     const std::size_t window = line.text.size() + line.lineEndBytes;
     Check(once.size() == original.size(), "size kept");
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(once == original, "unmarkable line untouched");
     }
 
-    MarkReportSent(path);
+    MarkReportSent(path, IdentifyDump(path));
     Check(ReadFile(path.data()) == once, "marking twice equals marking once");
     std::remove(path.data());
     return 0;

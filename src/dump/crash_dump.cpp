@@ -1,6 +1,5 @@
 #include "dump/crash_dump.h"
 
-#include "dump/dump_file.h"
 #include "dump/status_line.h"
 
 bool FindCrashDump(DumpPath& dumpPath) {
@@ -15,6 +14,7 @@ bool IsReportSent(const DumpPath& dumpPath) {
     return StatusLineSaysSent(ReadStatusLine({head.data(), static_cast<std::size_t>(read)}));
 }
 
-void MarkReportSent(const DumpPath& dumpPath) {
-    RewriteDumpHead(dumpPath, &MarkStatusHead);
+void MarkReportSent(const DumpPath& dumpPath, const DumpIdentity& handedOff) {
+    if (handedOff.known)
+        RewriteDumpHead(dumpPath, handedOff, &MarkStatusHead);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dump/dump_file.h"
 #include "dump/dump_path.h"
 
 // Fills `dumpPath` and returns true when a dump lies there.
@@ -8,5 +9,7 @@ bool FindCrashDump(DumpPath& dumpPath);
 // True when the dump's status line says that the report was sent.
 bool IsReportSent(const DumpPath& dumpPath);
 
-// Rewrites the status line as sent when it is long enough; silent on failure.
-void MarkReportSent(const DumpPath& dumpPath);
+// Rewrites the status line as sent when it is long enough and the dump is
+// still the one `handedOff` describes; silent on failure. A dump replaced or
+// rewritten since then is a new report and stays pending.
+void MarkReportSent(const DumpPath& dumpPath, const DumpIdentity& handedOff);

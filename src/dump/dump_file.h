@@ -4,6 +4,7 @@
 // read and rewritten. Every call opens and closes the file within itself.
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 #include "dump/dump_path.h"
@@ -20,9 +21,28 @@ bool IsDumpEntry(const DumpPath& dumpPath);
 // cannot be opened.
 std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, StatusHead& head);
 
+// Which file the dump is and how it stood. A dump replaced by a new file, or
+// rewritten in place, differs in at least one field: the file's identity, its
+// size or its times (on Linux the change time, which no writer can set back).
+struct DumpIdentity {
+    bool known = false;
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    std::int64_t modifiedFraction = 0;
+    std::int64_t changed = 0;
+    std::int64_t changedFraction = 0;
+    friend bool operator==(const DumpIdentity&, const DumpIdentity&) = default;
+};
+
+// The dump's identity as it stands now; not `known` when it cannot be opened.
+DumpIdentity IdentifyDump(const DumpPath& dumpPath);
+
 // Edits the first bytes in place; returns how many to write back, 0 for none.
 using DumpHeadEditor = std::size_t (*)(std::span<char> head);
 
-// Opens a writable dump for update without creating it, reads its first
-// bytes, lets `edit` change them and writes them back at the start.
-void RewriteDumpHead(const DumpPath& dumpPath, DumpHeadEditor edit);
+// Opens a writable dump for update without creating it and, when it is still
+// the file `expected` describes, unchanged, reads its first bytes, lets `edit`
+// change them and writes them back at the start.
+void RewriteDumpHead(const DumpPath& dumpPath, const DumpIdentity& expected, DumpHeadEditor edit);

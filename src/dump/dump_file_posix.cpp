@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
-#include <system_error>
 
 // A shared temporary directory may hold anything under the dump's name. Only
 // a regular file of the user's own, not reached through a link, is the dump.
@@ -20,11 +20,10 @@ bool IsUsersRegularFile(const struct stat& info) {
 }
 
 // O_NONBLOCK keeps a FIFO planted under the dump's name from blocking the open.
-int OpenDump(const DumpPath& dumpPath, int access) {
+int OpenDump(const DumpPath& dumpPath, int access, struct stat& info) {
     const int fd = open(dumpPath.data(), access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    struct stat info;
     if (fstat(fd, &info) != 0 || !IsUsersRegularFile(info) ||
         (access == O_RDWR && (info.st_mode & S_IWUSR) == 0)) {
         // Without the owner's write bit the dump is read-only, for root too.
@@ -32,6 +31,19 @@ int OpenDump(const DumpPath& dumpPath, int access) {
         return -1;
     }
     return fd;
+}
+
+DumpIdentity IdentityOf(const struct stat& info) {
+    return {
+        .known = true,
+        .volume = static_cast<std::uint64_t>(info.st_dev),
+        .file = static_cast<std::uint64_t>(info.st_ino),
+        .size = static_cast<std::uint64_t>(info.st_size),
+        .modified = info.st_mtim.tv_sec,
+        .modifiedFraction = info.st_mtim.tv_nsec,
+        .changed = info.st_ctim.tv_sec,
+        .changedFraction = info.st_ctim.tv_nsec,
+    };
 }
 
 std::ptrdiff_t ReadHead(int fd, StatusHead& head) {
@@ -50,22 +62,41 @@ std::ptrdiff_t ReadHead(int fd, StatusHead& head) {
     return static_cast<std::ptrdiff_t>(filled);
 }
 
+// The temporary directory as glibc, mktemp and Python find it: the first of
+// these that is set and not empty decides, with no fall-through to the next.
+const char* TemporaryDirectory() {
+    for (const char* name : {"TMPDIR", "TMP", "TEMP", "TEMPDIR"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return value;
+    }
+    return "/tmp";
+}
+
 }  // namespace
 
 bool LocateCrashDump(DumpPath& dumpPath) {
-    std::error_code error;
-    const std::filesystem::path directory = std::filesystem::temp_directory_path(error);
-    if (error)
+    const std::string_view directory = TemporaryDirectory();
+    std::size_t length = 0;
+    const auto append = [&](std::string_view part) {
+        if (part.size() >= dumpPath.size() - length)
+            return false;
+        std::copy(part.begin(), part.end(), dumpPath.data() + length);
+        length += part.size();
+        return true;
+    };
+    if (directory.front() != '/') {
+        // Made absolute, so that a mail client in another working directory
+        // finds it; links are kept, so the user sees the path they set.
+        if (!getcwd(dumpPath.data(), dumpPath.size()))
+            return false;
+        length = std::strlen(dumpPath.data());
+        if (dumpPath[length - 1] != '/' && !append("/"))
+            return false;
+    }
+    if (!append(directory) || (directory.back() != '/' && !append("/")) || !DumpNameFits(length))
         return false;
-    std::string_view text = directory.native();
-    const bool needsSeparator = text.empty() || text.back() != '/';
-    const std::size_t length = text.size() + (needsSeparator ? 1 : 0);
-    if (!DumpNameFits(length))
-        return false;
-    char* end = std::copy(text.begin(), text.end(), dumpPath.data());
-    if (needsSeparator)
-        *end++ = '/';
-    *std::copy_n(CrashDumpFileName, CrashDumpFileNameLength, end) = '\0';
+    *std::copy_n(CrashDumpFileName, CrashDumpFileNameLength, dumpPath.data() + length) = '\0';
     return true;
 }
 
@@ -75,7 +106,8 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
 }
 
 std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, StatusHead& head) {
-    const int fd = OpenDump(dumpPath, O_RDONLY);
+    struct stat info;
+    const int fd = OpenDump(dumpPath, O_RDONLY, info);
     if (fd < 0)
         return -1;
     const std::ptrdiff_t read = ReadHead(fd, head);
@@ -83,12 +115,22 @@ std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, StatusHead& head) {
     return read;
 }
 
-void RewriteDumpHead(const DumpPath& dumpPath, DumpHeadEditor edit) {
-    const int fd = OpenDump(dumpPath, O_RDWR);
+DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
+    struct stat info;
+    const int fd = OpenDump(dumpPath, O_RDONLY, info);
+    if (fd < 0)
+        return {};
+    close(fd);
+    return IdentityOf(info);
+}
+
+void RewriteDumpHead(const DumpPath& dumpPath, const DumpIdentity& expected, DumpHeadEditor edit) {
+    struct stat info;
+    const int fd = OpenDump(dumpPath, O_RDWR, info);
     if (fd < 0)
         return;
     StatusHead head;
-    const std::ptrdiff_t read = ReadHead(fd, head);
+    const std::ptrdiff_t read = IdentityOf(info) == expected ? ReadHead(fd, head) : 0;
     if (read > 0) {
         const std::size_t length = edit(std::span(head).first(static_cast<std::size_t>(read)));
         std::size_t written = 0;

@@ -1,6 +1,7 @@
 #include "dump/dump_file.h"
 
 #include <windows.h>
+#include <io.h>
 
 #include <cstdio>
 
@@ -35,6 +36,21 @@ bool AsciiShortFolder(const wchar_t* folder, DumpPath& dumpPath) {
         dumpPath[i] = static_cast<char>(shortFolder[i]);
     }
     return true;
+}
+
+DumpIdentity IdentityOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info))
+        return {};
+    const auto join = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
+    return {
+        .known = true,
+        .volume = info.dwVolumeSerialNumber,
+        .file = join(info.nFileIndexHigh, info.nFileIndexLow),
+        .size = join(info.nFileSizeHigh, info.nFileSizeLow),
+        .modified = static_cast<std::int64_t>(join(info.ftLastWriteTime.dwHighDateTime,
+                                                   info.ftLastWriteTime.dwLowDateTime)),
+    };
 }
 
 }  // namespace
@@ -74,7 +90,18 @@ std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, StatusHead& head) {
     return failed ? -1 : static_cast<std::ptrdiff_t>(read);
 }
 
-void RewriteDumpHead(const DumpPath& dumpPath, DumpHeadEditor edit) {
+DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
+    const HANDLE file = CreateFileA(dumpPath.data(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    const DumpIdentity identity = IdentityOf(file);
+    CloseHandle(file);
+    return identity;
+}
+
+void RewriteDumpHead(const DumpPath& dumpPath, const DumpIdentity& expected, DumpHeadEditor edit) {
     // Checked rather than left to the open: some hosts (Wine as root) grant
     // write access to a read-only file.
     const DWORD attributes = GetFileAttributesA(dumpPath.data());
@@ -85,7 +112,9 @@ void RewriteDumpHead(const DumpPath& dumpPath, DumpHeadEditor edit) {
     if (!file)
         return;
     StatusHead head;
-    const std::size_t read = std::fread(head.data(), 1, head.size(), file);
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    const std::size_t read =
+        IdentityOf(handle) == expected ? std::fread(head.data(), 1, head.size(), file) : 0;
     if (read > 0 && std::ferror(file) == 0) {
         const std::size_t length = edit(std::span(head).first(read));
         if (length > 0 && std::fseek(file, 0, SEEK_SET) == 0)

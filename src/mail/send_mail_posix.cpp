@@ -1,7 +1,5 @@
 #include "mail/send_mail.h"
 
-#include <string>
-
 #include "dump/dump_file.h"
 #include "mail/xdg_email.h"
 #include "posix/program.h"
@@ -9,7 +7,7 @@
 // xdg-email opens the user's mail composer with the message filled in.
 
 SendMailOutcome SendReportMail(DumpPath& dumpPath) {
-    std::string xdgEmail;
+    ProgramPath xdgEmail;
     if (!FindProgramOnPath("xdg-email", xdgEmail))
         return {HandOff::Unavailable, 0};
 
@@ -22,7 +20,7 @@ SendMailOutcome SendReportMail(DumpPath& dumpPath) {
     const char* const argv[] = {
         "xdg-email", "--subject", ReportSubject, "--attach", dumpPath.data(), SupportMailAddress, nullptr,
     };
-    const int waitStatus = RunProgram(xdgEmail, argv);
+    const int waitStatus = RunProgram(xdgEmail, argv, ChildRole::Helper);
     if (waitStatus == -1)
         return {HandOff::Unavailable, 0};
     return {ExitedWith(waitStatus, 0) ? HandOff::Accepted : HandOff::Failed, static_cast<std::uint32_t>(waitStatus)};

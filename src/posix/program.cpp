@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -12,44 +13,115 @@
 
 extern char** environ;
 
-bool FindProgramOnPath(const char* name, std::string& found) {
-    const char* path = std::getenv("PATH");
-    std::string_view entries = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    while (true) {
-        const auto colon = entries.find(':');
-        const std::string_view directory = entries.substr(0, colon);
-        found.assign(directory.empty() ? "." : directory).append("/").append(name);
-        struct stat info;
-        if (stat(found.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(found.c_str(), X_OK) == 0)
-            return true;
-        if (colon == std::string_view::npos)
-            return false;
-        entries.remove_prefix(colon + 1);
+namespace {
+
+// The dialog on the screen, for the signal handler to end; 0 for none. The
+// one piece of state the run keeps outside its own call chain.
+volatile sig_atomic_t runningDialog = 0;
+
+constexpr int EndingSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
+extern "C" void EndDialogAndExit(int) {
+    const pid_t dialog = runningDialog;
+    if (dialog > 0)  // never 0 or -1, which would reach the launcher's group or everyone
+        kill(dialog, SIGTERM);
+    _exit(0);
+}
+
+void EndDialogsWithTheSender() {
+    struct sigaction action = {};
+    action.sa_handler = EndDialogAndExit;
+    sigfillset(&action.sa_mask);
+    for (const int signalNumber : EndingSignals) {
+        struct sigaction current;
+        // nohup and a shell's background jobs ignore SIGHUP and SIGINT on purpose.
+        if (signalNumber != SIGTERM && sigaction(signalNumber, nullptr, &current) == 0 &&
+            current.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signalNumber, &action, nullptr);
     }
 }
 
-int RunProgram(const std::string& program, const char* const argv[]) {
-    posix_spawnattr_t attributes;
-    if (posix_spawnattr_init(&attributes) != 0)
-        return -1;
-    // The child starts with default signal handling, whatever ours is.
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-    pid_t child;
-    const int error = posix_spawn(&child, program.c_str(), nullptr, &attributes,
-                                  const_cast<char* const*>(argv), environ);
-    posix_spawnattr_destroy(&attributes);
-    if (error != 0)
-        return -1;
+sigset_t SignalSet(std::initializer_list<int> signals) {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signalNumber : signals)
+        sigaddset(&set, signalNumber);
+    return set;
+}
+
+int WaitFor(pid_t child) {
+    // Waited for without reaping first: until it is reaped its pid cannot be
+    // reused, so a signal arriving meanwhile never ends another process.
+    siginfo_t info;
+    while (waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
+    }
+    runningDialog = 0;
     int status;
     while (waitpid(child, &status, 0) < 0) {
         if (errno != EINTR)
             return -1;
     }
     return status;
+}
+
+}  // namespace
+
+bool FindProgramOnPath(const char* name, ProgramPath& found) {
+    const char* path = std::getenv("PATH");
+    std::string_view entries = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    const std::string_view file = name;
+    while (true) {
+        const std::size_t colon = std::min(entries.find(':'), entries.size());
+        const std::string_view directory = colon == 0 ? "." : std::string_view(entries.data(), colon);
+        if (directory.size() + 1 + file.size() < found.size()) {
+            char* end = std::copy(directory.begin(), directory.end(), found.data());
+            *end++ = '/';
+            *std::copy(file.begin(), file.end(), end) = '\0';
+            struct stat info;
+            if (stat(found.data(), &info) == 0 && S_ISREG(info.st_mode) && access(found.data(), X_OK) == 0)
+                return true;
+        }
+        if (colon == entries.size())
+            return false;
+        entries.remove_prefix(colon + 1);
+    }
+}
+
+int RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput) {
+    // A launcher that ignores SIGCHLD has its children reaped by the kernel,
+    // and waiting for them fails.
+    std::signal(SIGCHLD, SIG_DFL);
+    if (role == ChildRole::Dialog)
+        EndDialogsWithTheSender();
+
+    posix_spawnattr_t attributes;
+    if (posix_spawnattr_init(&attributes) != 0)
+        return -1;
+    // Whatever the launcher ignored or blocked, the child starts with defaults.
+    const sigset_t defaults = SignalSet({SIGTERM, SIGHUP, SIGINT, SIGPIPE, SIGCHLD});
+    const sigset_t none = SignalSet({});
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (errorOutput >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errorOutput, STDERR_FILENO);
+
+    // Held until the dialog's pid is recorded, so that no dialog is left behind.
+    const sigset_t ending = SignalSet({SIGTERM, SIGHUP, SIGINT});
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &ending, &previous);
+    pid_t child;
+    const int error = posix_spawn(&child, program.data(), &actions, &attributes,
+                                  const_cast<char* const*>(argv), environ);
+    if (error == 0 && role == ChildRole::Dialog)
+        runningDialog = child;
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return error == 0 ? WaitFor(child) : -1;
 }
 
 bool ExitedWith(int waitStatus, int code) {

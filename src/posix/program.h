@@ -1,13 +1,24 @@
 #pragma once
 
-#include <string>
+#include <limits.h>
+
+#include <array>
+
+// A program's full path. A PATH entry too long for it counts as absent.
+using ProgramPath = std::array<char, PATH_MAX>;
 
 // Finds an executable `name` on PATH and stores its full path in `found`.
-bool FindProgramOnPath(const char* name, std::string& found);
+bool FindProgramOnPath(const char* name, ProgramPath& found);
 
-// Starts `program` with `argv` (no shell involved) and waits for it. Returns
-// its wait status, or -1 when it could not be started.
-int RunProgram(const std::string& program, const char* const argv[]);
+enum class ChildRole {
+    Helper,  // runs on by itself if the sender is ended
+    Dialog,  // ended with the sender: SIGTERM, SIGHUP or SIGINT end it first
+};
+
+// Starts `program` with `argv` (no shell involved) and default signal
+// handling, and waits for it. `errorOutput`, unless -1, becomes its standard
+// error. Returns its wait status, or -1 when it could not be started.
+int RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput = -1);
 
 // True when the wait status says the program exited with `code`.
 bool ExitedWith(int waitStatus, int code);

@@ -1,30 +1,40 @@
 #include "sender/message_box.h"
 
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <initializer_list>
 #include <string_view>
 
 #include "posix/program.h"
+#include "sender/dialog_text.h"
 
 // On a desktop that can be reached, zenity, else KDE's kdialog. When neither
-// shows the box, the terminal, if there is one. Else the question counts as
-// No and failure texts go to standard error, so the dump's path is not lost.
+// shows the box, the terminal, if the sender is in its foreground. Else the
+// question counts as No and failure texts go to standard error, so the
+// dump's path is not lost.
 
 namespace {
 
-bool CanConnect(const std::string& socketPath) {
+// Connects to the socket whose path is `parts` joined; false when they do not fit.
+bool CanConnect(std::initializer_list<std::string_view> parts) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (socketPath.size() >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
+    std::size_t length = 0;
+    for (const std::string_view part : parts) {
+        if (part.size() >= sizeof address.sun_path - length)
+            return false;
+        std::copy(part.begin(), part.end(), address.sun_path + length);
+        length += part.size();
+    }
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
@@ -39,23 +49,23 @@ bool XDisplayReachable(std::string_view display) {
     const auto colon = display.rfind(':');
     if (colon == std::string_view::npos)
         return false;
-    const std::string_view host = display.substr(0, colon);
-    std::string_view number = display.substr(colon + 1);
-    number = number.substr(0, number.find('.'));
+    const std::string_view host(display.data(), colon);
+    std::string_view number(display.data() + colon + 1, display.size() - colon - 1);
+    number = std::string_view(number.data(), std::min(number.find('.'), number.size()));
     if (number.empty() || number.find_first_not_of("0123456789") != std::string_view::npos)
         return false;
     if (!host.empty() && host != "unix")
         return true;
-    return CanConnect(std::string("/tmp/.X11-unix/X").append(number));
+    return CanConnect({"/tmp/.X11-unix/X", number});
 }
 
 bool WaylandReachable(std::string_view display) {
     if (display.empty())
         return false;
     if (display.front() == '/')
-        return CanConnect(std::string(display));
+        return CanConnect({display});
     const char* runtimeFolder = std::getenv("XDG_RUNTIME_DIR");
-    return runtimeFolder && *runtimeFolder && CanConnect(std::string(runtimeFolder).append("/").append(display));
+    return runtimeFolder && *runtimeFolder && CanConnect({runtimeFolder, "/", display});
 }
 
 bool DesktopReachable() {
@@ -64,36 +74,92 @@ bool DesktopReachable() {
     return (x && XDisplayReachable(x)) || (wayland && WaylandReachable(wayland));
 }
 
-int RunZenity(const std::string& zenity, BoxKind kind, const char* text) {
+// "--text=" and the box's text, escaped to what the dialog's locale can read:
+// zenity refuses the whole text for one byte that is not valid UTF-8.
+struct DialogArgument {
+    std::array<char, sizeof "--text=" + MaxDialogTextLength> buffer;
+    const char* text;  // within the buffer, after the option's name
+};
+
+void PrepareText(DialogArgument& argument, const char* text) {
+    constexpr std::string_view option = "--text=";
+    std::copy(option.begin(), option.end(), argument.buffer.begin());
+    const std::string_view plain(text, strnlen(text, MaxBoxTextLength));
+    const bool utf8 = LocaleIsUtf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
+    const auto room = std::span(argument.buffer).subspan(option.size());
+    room[EscapeDialogText(plain, utf8, room)] = '\0';
+    argument.text = argument.buffer.data() + option.size();
+}
+
+// True when zenity's standard error, kept in `output`, says it could not open
+// the display: it then exits 1, as for No. Lines are read a buffer at a time;
+// one cut off at the buffer's end is read again from its start.
+bool ZenityCouldNotOpenDisplay(int output) {
+    std::array<char, 4096> buffer;
+    off_t offset = 0;
+    while (true) {
+        const ssize_t got = pread(output, buffer.data(), buffer.size(), offset);
+        if (got <= 0)
+            return false;
+        std::string_view lines(buffer.data(), static_cast<std::size_t>(got));
+        while (!lines.empty()) {
+            const std::size_t end = lines.find('\n');
+            if (end == std::string_view::npos && got == static_cast<ssize_t>(buffer.size()) &&
+                lines.size() < buffer.size())
+                break;  // cut off: read again from here
+            const std::size_t length = std::min(end, lines.size());
+            if (IsCannotOpenDisplayLine(std::string_view(lines.data(), length)))
+                return true;
+            lines.remove_prefix(std::min(length + 1, lines.size()));
+        }
+        offset += got - static_cast<off_t>(lines.size());
+    }
+}
+
+int RunZenity(const ProgramPath& zenity, BoxKind kind, const char* text) {
     const char* dialog = kind == BoxKind::Question      ? "--question"
                          : kind == BoxKind::LoadFailure ? "--error"
                                                         : "--warning";
-    const std::string title = std::string("--title=") + ProductCaption;
-    const std::string textOption = std::string("--text=") + text;
-    const char* const argv[] = {"zenity", dialog, title.c_str(), "--no-markup", textOption.c_str(), nullptr};
-    return RunProgram(zenity, argv);
+    DialogArgument argument;
+    PrepareText(argument, text);
+    static_assert(std::string_view(ProductCaption) == "Yorv");
+    const char* const argv[] = {"zenity", dialog, "--title=Yorv", "--no-markup", argument.buffer.data(), nullptr};
+    const int output = memfd_create("zenity-stderr", MFD_CLOEXEC);
+    const int status = RunProgram(zenity, argv, ChildRole::Dialog, output);
+    const bool noDisplay = output >= 0 && ExitedWith(status, 1) && ZenityCouldNotOpenDisplay(output);
+    if (output >= 0)
+        close(output);
+    return noDisplay ? -1 : status;
 }
 
-int RunKdialog(const std::string& kdialog, BoxKind kind, const char* text) {
+int RunKdialog(const ProgramPath& kdialog, BoxKind kind, const char* text) {
     const char* dialog = kind == BoxKind::Question      ? "--yesno"
                          : kind == BoxKind::LoadFailure ? "--error"
                                                         : "--sorry";
     // kdialog has no --no-markup, but Qt reads a text as rich only when a tag
     // stands before its first line break, and every first line here is fixed.
-    const char* const argv[] = {"kdialog", "--title", ProductCaption, dialog, text, nullptr};
-    return RunProgram(kdialog, argv);
+    DialogArgument argument;
+    PrepareText(argument, text);
+    const char* const argv[] = {"kdialog", "--title", ProductCaption, dialog, argument.text, nullptr};
+    return RunProgram(kdialog, argv, ChildRole::Dialog);
 }
 
-// The dialog tool's wait status, or -1 when no dialog could be started.
+// The dialog tool's wait status, or -1 when no dialog was shown.
 int RunDialog(BoxKind kind, const char* text) {
     if (!DesktopReachable())
         return -1;
-    std::string program;
+    ProgramPath program;
     if (FindProgramOnPath("zenity", program))
         return RunZenity(program, kind, text);
     if (FindProgramOnPath("kdialog", program))
         return RunKdialog(program, kind, text);
     return -1;
+}
+
+// A process outside the terminal's foreground is stopped when it reads from
+// it (SIGTTIN), and under `stty tostop` when it writes to it.
+bool InTerminalForeground(int fd) {
+    return tcgetpgrp(fd) == getpgrp();
 }
 
 bool AnsweredYes(std::FILE* input) {
@@ -117,8 +183,10 @@ bool ShowMessageBox(BoxKind kind, const char* text) {
 
     // A closed pipe on standard error must not end the run.
     std::signal(SIGPIPE, SIG_IGN);
-    const bool onTerminal = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
+    const bool onTerminal = InTerminalForeground(STDIN_FILENO) && InTerminalForeground(STDERR_FILENO);
     if (question && !onTerminal)
+        return false;
+    if (isatty(STDERR_FILENO) && !InTerminalForeground(STDERR_FILENO))
         return false;
     std::fprintf(stderr, "%s\n%s\n", ProductCaption, text);
     if (!question)

@@ -25,9 +25,12 @@ int ReportSenderMain(void*, void*, char*, int) {
         return 0;
     if (!ShowMessageBox(BoxKind::Question, QuestionText))
         return 0;
+    // The product may crash again while the mail client is open and write a
+    // new dump: only the one handed off may be marked.
+    const DumpIdentity handedOff = IdentifyDump(dumpPath);
     const SendMailOutcome outcome = SendReportMail(dumpPath);
     if (outcome.handOff == HandOff::Accepted)
-        MarkReportSent(dumpPath);
+        MarkReportSent(dumpPath, handedOff);
     else
         ShowFailedHandOff(outcome, dumpPath);
     return 0;

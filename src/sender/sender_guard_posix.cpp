@@ -7,29 +7,39 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <string>
 
 // A lock file in the user's own runtime folder. Never the dump itself, nor
 // anything in a shared /tmp, where another user could hold the lock for good.
 
 namespace {
 
-bool IsOwnPrivateFolder(const char* path) {
+// The runtime folder, opened through any links and then checked on the open
+// descriptor, so nothing can be swapped in between: the user's own, private.
+int OpenOwnPrivateFolder(const char* path) {
+    if (!path || path[0] != '/')
+        return -1;
+    const int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
     struct stat info;
-    return path && path[0] == '/' && lstat(path, &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == geteuid() && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+    if (fstat(fd, &info) != 0 || info.st_uid != geteuid() || (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace
 
 bool TakeSenderGuard() {
     // Unset or not the user's own under ssh, su or cron: go on unguarded.
-    const char* runtimeFolder = std::getenv("XDG_RUNTIME_DIR");
-    if (!IsOwnPrivateFolder(runtimeFolder))
+    const int folder = OpenOwnPrivateFolder(std::getenv("XDG_RUNTIME_DIR"));
+    if (folder < 0)
         return true;
-    const std::string lockPath = std::string(runtimeFolder) + "/yorv-report-sender.lock";
     // Close-on-exec, so that no mail program started later inherits the lock.
-    const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    const int fd = openat(folder, "yorv-report-sender.lock", O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+                          0600);
+    close(folder);
     if (fd < 0)
         return true;
     if (flock(fd, LOCK_EX | LOCK_NB) == 0)

@@ -1,9 +1,11 @@
 """Runs the real Linux sender through every scenario, with stand-in zenity, kdialog
 and xdg-email first (and alone) on PATH. Usage: linux_suite.py SENDER"""
+import fcntl
 import json
 import os
 import pty
 import resource
+import signal
 import socket
 import subprocess
 import sys
@@ -13,9 +15,11 @@ import time
 import unittest
 from pathlib import Path
 
-from scenarios import (DEV_ZERO, DIRECTORY, FIFO, FOREIGN, KDIALOG, MARKED, NO_LIBRARY, ON_TERMINAL, PENDING,
-                       RECIPIENT, SCENARIOS, SOCKET, STALE_DISPLAY, SUBJECT, SYMLINK, UNSTARTABLE,
-                       ZENITY_DIES, Fail, Scenario)
+from scenarios import (BACKGROUND_JOB, CANNOT_OPEN_DISPLAY, DEV_ZERO, DIRECTORY, EMPTY_TMPDIR, FIFO, FOREIGN,
+                       GTK_WARNINGS, HUNG_UP, IGNORES_SIGNALS, KDIALOG, MARKED, NO_DESKTOP, NO_DISPLAY_ACCESS,
+                       NO_LIBRARY, ON_TERMINAL, PENDING, RECIPIENT, RELATIVE_TMPDIR, RUNTIME_LINK, SCENARIOS,
+                       SOCKET, STALE_DISPLAY, STDERR_CLOSED, SUBJECT, SYMLINK, TERMINATED, UNRELATED_WARNINGS,
+                       UNSTARTABLE, ZENITY_DIES, Fail, Scenario)
 
 SENDER = None
 NOBODY = 65534
@@ -25,21 +29,42 @@ SANITIZED = os.environ.get("YORV_SANITIZED") == "1"
 STANDIN = """#!{python}
 import json, os, signal, sys, time
 tool = os.path.basename(sys.argv[0])
-with open(os.environ["STANDIN_LOG"], "a") as log:
-    log.write(json.dumps([tool] + sys.argv[1:]) + "\\n")
 variable = tool.upper().replace("-", "_")
-if os.environ.get(variable + "_REMOVES_DUMP") and os.path.lexists(os.environ["DUMP"]):
+setting = lambda name, default=None: os.environ.get(variable + "_" + name, default)
+with open(os.environ["STANDIN_LOG"], "r+") as log:
+    earlier = sum(json.loads(line)[0] == tool for line in log.read().splitlines())
+    log.write(json.dumps([tool] + sys.argv[1:]) + "\\n")
+    ignored = int(next(line for line in open("/proc/self/status") if line.startswith("SigIgn:")).split()[1], 16)
+    if ignored & sum(1 << (number - 1) for number in (1, 2, 15, 17)):  # HUP, INT, TERM, CHLD
+        log.write(json.dumps(["inherited ignored signals", hex(ignored)]) + "\\n")
+if setting("PIDFILE"):
+    with open(setting("PIDFILE"), "w") as pidfile:
+        pidfile.write(str(os.getpid()))
+if setting("REMOVES_DUMP") and os.path.lexists(os.environ["DUMP"]):
     os.remove(os.environ["DUMP"])
-waits_for = os.environ.get(variable + "_WAITS_FOR")
+if setting("REPLACES_DUMP"):  # as the product does after another crash
+    how, content = setting("REPLACES_DUMP").split(":", 1)
+    target = os.environ["DUMP"] + ".new" if how == "renamed" else os.environ["DUMP"]
+    with open(target, "wb") as dump:
+        dump.write(content.encode())
+    if how == "renamed":
+        os.replace(target, os.environ["DUMP"])
+waits_for = setting("WAITS_FOR")
 deadline = time.monotonic() + 20
 while waits_for and not os.path.exists(waits_for) and time.monotonic() < deadline:
     time.sleep(0.05)
-status = os.environ.get(variable + "_EXIT", "0")
+sys.stderr.write(setting("STDERR", ""))
+text = next((argument for argument in sys.argv if argument.startswith("--text=")), "")
+try:
+    os.fsencode(text).decode("utf-8")
+except UnicodeDecodeError:
+    sys.exit(255)  # as zenity refuses a text that is not UTF-8
+statuses = setting("EXIT", "0").split(",")
+status = statuses[min(earlier, len(statuses) - 1)]
 if status == "signal":
     os.kill(os.getpid(), signal.SIGKILL)
 sys.exit(int(status))
 """
-
 
 def place_dump(path: Path, dump, scratch: Path):
     """Puts what the scenario names under the dump's name; returns what must outlive the run."""
@@ -68,21 +93,21 @@ def place_dump(path: Path, dump, scratch: Path):
     return None
 
 
-def run_sender(env, timeout=30):
+def run_sender(env, timeout=30, **options):
     return subprocess.run([SENDER, "--ignored", "argument"], env=env, stdin=subprocess.DEVNULL,
-                          capture_output=True, timeout=timeout)
+                          capture_output=True, timeout=timeout, **options)
 
 
-def run_on_terminal(env, typed: bytes):
-    """Runs the sender with a terminal for its input and messages; returns its status and what it printed."""
+def terminal_pair():
+    """A pseudo-terminal that does not echo what is typed, wherever the sender's output stands."""
     terminal, sender_side = pty.openpty()
     modes = termios.tcgetattr(sender_side)
-    modes[3] &= ~termios.ECHO  # what is typed is not printed back, wherever the sender's output stands
+    modes[3] &= ~termios.ECHO
     termios.tcsetattr(sender_side, termios.TCSANOW, modes)
-    sender = subprocess.Popen([SENDER], env=env, stdin=sender_side, stdout=subprocess.DEVNULL, stderr=sender_side)
-    os.close(sender_side)
-    os.write(terminal, typed)
-    status = sender.wait(timeout=30)
+    return terminal, sender_side
+
+
+def read_terminal(terminal):
     output = b""
     try:
         while chunk := os.read(terminal, 4096):
@@ -90,7 +115,47 @@ def run_on_terminal(env, typed: bytes):
     except OSError:  # EIO once the sender's side has closed
         pass
     os.close(terminal)
-    return status, output.decode()
+    return output.decode(errors="surrogateescape")
+
+
+def take_terminal():
+    """In the child: a session of its own, with standard input as its controlling terminal."""
+    fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+
+
+def run_on_terminal(env, typed: bytes, background=False):
+    """Runs the sender with a terminal for its input and messages, as a user's shell does: in the
+    terminal's foreground, or as a background job (`&`) under `stty tostop`. Returns its status and
+    what it printed."""
+    terminal, sender_side = terminal_pair()
+    command = ["/bin/bash", "-c", 'set -m; /bin/stty tostop; "$0" & wait $!', SENDER] if background else [SENDER]
+    sender = subprocess.Popen(command, env=env, stdin=sender_side, stdout=subprocess.DEVNULL, stderr=sender_side,
+                              start_new_session=True, preexec_fn=take_terminal)
+    os.close(sender_side)
+    os.write(terminal, typed)
+    status = sender.wait(timeout=30)
+    return status, read_terminal(terminal)
+
+
+def dialog_text(text):
+    """A box's text as a dialog gets it in a UTF-8 locale: bytes that are not UTF-8 as \\xNN."""
+    return os.fsencode(text).decode("utf-8", "backslashreplace")
+
+
+def ignoring_signals():
+    for number in (signal.SIGCHLD, signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGPIPE):
+        signal.signal(number, signal.SIG_IGN)
+
+
+def close_stderr():
+    os.close(2)
+
+
+def gone(pid):
+    try:
+        return Path(f"/proc/{pid}/stat").read_text().split(")")[-1].split()[0] == "Z"
+    except FileNotFoundError:
+        return True
 
 
 class Sandbox:
@@ -114,13 +179,14 @@ class Sandbox:
             name = "xdg-email" if tool == UNSTARTABLE else tool
             (bin_dir / name).write_text(STANDIN.format(python=python))
             (bin_dir / name).chmod(0o755)
-        runtime = scratch / "run"
+        self.runtime = runtime = scratch / "run"
         runtime.mkdir(mode=0o700)
         self.wayland = socket.socket(socket.AF_UNIX)
         self.wayland.bind(str(runtime / "wayland-0"))
         self.wayland.listen(8)
         self.env = {"PATH": str(bin_dir), "TMPDIR": str(folder), "XDG_RUNTIME_DIR": str(runtime),
-                    "WAYLAND_DISPLAY": "wayland-0", "STANDIN_LOG": str(self.log), "DUMP": str(self.dump)}
+                    "WAYLAND_DISPLAY": "wayland-0", "LANG": "C.UTF-8", "STANDIN_LOG": str(self.log),
+                    "DUMP": str(self.dump)}
 
     def __enter__(self):
         return self
@@ -138,9 +204,9 @@ def expected_calls(scenario: Scenario, dump_path: str):
     for kind, text in scenario.box_texts(dump_path, "linux"):
         if scenario.dialog == KDIALOG:
             dialog = {"question": "--yesno", "error": "--error", "warning": "--sorry"}[kind]
-            calls.append(["kdialog", "--title", "Yorv", dialog, text])
-        elif scenario.dialog != STALE_DISPLAY:
-            calls.append(["zenity", f"--{kind}", "--title=Yorv", "--no-markup", f"--text={text}"])
+            calls.append(["kdialog", "--title", "Yorv", dialog, dialog_text(text)])
+        elif scenario.dialog not in (STALE_DISPLAY, NO_DESKTOP):
+            calls.append(["zenity", f"--{kind}", "--title=Yorv", "--no-markup", f"--text={dialog_text(text)}"])
     if scenario.handed_off:
         calls.insert(1 if scenario.dialog != STALE_DISPLAY else 0,
                      ["xdg-email", "--subject", SUBJECT, "--attach", dump_path, RECIPIENT])
@@ -148,6 +214,56 @@ def expected_calls(scenario: Scenario, dump_path: str):
 
 
 class Scenarios(unittest.TestCase):
+    def environment(self, scenario: Scenario, box: Sandbox):
+        """The sender's environment and working directory: the sandbox's, as the scenario changes it."""
+        answer = "0" if scenario.answer == "yes" else "1"
+        env = dict(box.env, ZENITY_EXIT=answer, KDIALOG_EXIT=answer)
+        cwd = None
+        if isinstance(scenario.mail, Fail):
+            env["XDG_EMAIL_EXIT"] = str(scenario.mail.answer)
+        if scenario.vanish:
+            env["ZENITY_REMOVES_DUMP" if scenario.vanish == "question" else "XDG_EMAIL_REMOVES_DUMP"] = "1"
+        if scenario.replaced:
+            how, new_dump = scenario.replaced
+            env["XDG_EMAIL_REPLACES_DUMP"] = f"{how}:{new_dump.decode()}"
+        if scenario.dialog == ZENITY_DIES:
+            env["ZENITY_EXIT"] = "signal"
+        elif scenario.dialog in (STALE_DISPLAY, NO_DESKTOP):
+            del env["WAYLAND_DISPLAY"]
+            if scenario.dialog == STALE_DISPLAY:
+                env["DISPLAY"] = ":7319"  # no X server, no socket
+        elif scenario.dialog == NO_DISPLAY_ACCESS:
+            env.update(ZENITY_EXIT="1", ZENITY_STDERR=CANNOT_OPEN_DISPLAY)
+        elif scenario.dialog == GTK_WARNINGS:
+            env["ZENITY_STDERR"] = UNRELATED_WARNINGS
+        if scenario.launcher == STDERR_CLOSED:
+            env["ZENITY_EXIT"] = "0,signal"  # the failure box falls back to standard error
+        elif scenario.launcher in (TERMINATED, HUNG_UP):
+            env.update(ZENITY_WAITS_FOR=str(box.scratch / "never"), ZENITY_PIDFILE=str(box.scratch / "zenity.pid"))
+        if scenario.environment == EMPTY_TMPDIR:
+            env.update(TMPDIR="", TMP=env["TMPDIR"])
+        elif scenario.environment == RELATIVE_TMPDIR:
+            cwd, env["TMPDIR"] = os.path.split(env["TMPDIR"])
+        elif scenario.environment == RUNTIME_LINK:
+            (box.scratch / "run-link").symlink_to(box.runtime)
+            env["XDG_RUNTIME_DIR"] = str(box.scratch / "run-link")
+        return env, cwd
+
+    def run_ended_while_asking(self, scenario: Scenario, env):
+        """Ends the sender while its question is open: the dialog must go with it."""
+        sender = subprocess.Popen([SENDER], env=env, stdin=subprocess.DEVNULL)
+        pidfile = Path(env["ZENITY_PIDFILE"])
+        deadline = time.monotonic() + 20
+        while not (pidfile.exists() and pidfile.read_text()) and time.monotonic() < deadline:
+            time.sleep(0.02)  # until the question is open
+        sender.send_signal(signal.SIGTERM if scenario.launcher == TERMINATED else signal.SIGHUP)
+        status = sender.wait(timeout=30)
+        dialog = int(pidfile.read_text())
+        while not gone(dialog) and time.monotonic() < deadline:
+            time.sleep(0.02)
+        self.assertTrue(gone(dialog), "the dialog outlived the sender")
+        return status
+
     def run_scenario(self, scenario: Scenario):
         tools = [KDIALOG if scenario.dialog == KDIALOG else "zenity"]
         if scenario.mail != NO_LIBRARY:
@@ -157,25 +273,22 @@ class Scenarios(unittest.TestCase):
             if scenario.readonly:
                 box.dump.chmod(0o444)
             before = box.dump.read_bytes() if isinstance(scenario.dump, bytes) else None
-            answer = "0" if scenario.answer == "yes" else "1"
-            env = dict(box.env, ZENITY_EXIT=answer, KDIALOG_EXIT=answer)
-            if isinstance(scenario.mail, Fail):
-                env["XDG_EMAIL_EXIT"] = str(scenario.mail.answer)
-            if scenario.vanish:
-                env["ZENITY_REMOVES_DUMP" if scenario.vanish == "question" else "XDG_EMAIL_REMOVES_DUMP"] = "1"
-            if scenario.dialog == ZENITY_DIES:
-                env["ZENITY_EXIT"] = "signal"
-            elif scenario.dialog == STALE_DISPLAY:
-                del env["WAYLAND_DISPLAY"]
-                env["DISPLAY"] = ":7319"  # no X server, no socket
+            env, cwd = self.environment(scenario, box)
+            lock = box.runtime / "yorv-report-sender.lock"
 
-            if scenario.dialog in ON_TERMINAL:
-                status, printed = run_on_terminal(env, b"y\n" if scenario.answer == "yes" else b"n\n")
+            if scenario.dialog in ON_TERMINAL or scenario.launcher == BACKGROUND_JOB:
+                typed = b"y\n" if scenario.answer == "yes" else b"n\n"
+                status, printed = run_on_terminal(env, typed, background=scenario.launcher == BACKGROUND_JOB)
                 shown = "".join(f"Yorv\n{text}\n" + ("[y/N] " if kind == "question" else "")
                                 for kind, text in scenario.box_texts(str(box.dump), "linux"))
                 self.assertIn(shown, printed.replace("\r\n", "\n"))
+                if not shown:
+                    self.assertNotIn("Yorv", printed)
+            elif scenario.launcher in (TERMINATED, HUNG_UP):
+                status = self.run_ended_while_asking(scenario, env)
             else:
-                result = run_sender(env)
+                preexec = {IGNORES_SIGNALS: ignoring_signals, STDERR_CLOSED: close_stderr}.get(scenario.launcher)
+                result = run_sender(env, cwd=cwd, preexec_fn=preexec)
                 status = result.returncode
                 self.assertEqual(result.stderr, b"")
 
@@ -187,6 +300,8 @@ class Scenarios(unittest.TestCase):
                 self.assertEqual(box.dump.read_bytes(), scenario.after or before)
             if isinstance(keep, Path):
                 self.assertEqual(keep.read_bytes(), b"# status: pending, but not the dump\n")
+            if scenario.boxes:  # the guard was taken, and nothing else written into its file
+                self.assertEqual(lock.read_bytes(), b"")
             self.assertFalse((box.scratch / "pwned").exists())
 
     def test_scenarios(self):

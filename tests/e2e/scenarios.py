@@ -27,12 +27,33 @@ DEV_ZERO, SOCKET = "symlink to /dev/zero", "socket"
 # What the mail hand-off does: accepts, or the library (or its entry point, or xdg-email) is missing.
 ACCEPT, NO_LIBRARY, NO_ENTRY, UNSTARTABLE = "accept", "no library", "no entry point", "cannot be started"
 
-# How Linux shows the boxes; the last two end at the terminal's prompt.
+# How Linux shows the boxes. Where zenity dies or cannot open the display, or the display is stale,
+# the terminal's prompt takes over.
 ZENITY, KDIALOG, ZENITY_DIES, STALE_DISPLAY = "zenity", "kdialog", "zenity dies", "stale display"
-ON_TERMINAL = (ZENITY_DIES, STALE_DISPLAY)
+NO_DISPLAY_ACCESS, GTK_WARNINGS, NO_DESKTOP = "zenity cannot open the display", "GTK warnings", "no desktop"
+ON_TERMINAL = (ZENITY_DIES, STALE_DISPLAY, NO_DISPLAY_ACCESS)
+CANNOT_OPEN_DISPLAY = "(zenity:4242): Gtk-WARNING **: 10:31:07.512: cannot open display: :0\n"
+UNRELATED_WARNINGS = ("(zenity:4242): Gtk-WARNING **: 10:31:07.512: Locale not supported by C library.\n"
+                      "\tUsing the fallback 'C' locale.\n"
+                      "Gtk-Message: 10:31:07.530: GtkDialog mapped without a transient parent. This is discouraged.\n")
 
-# A temporary folder that Windows' ANSI code page cannot spell.
+# How the product starts the sender (Linux): one launcher's habit a row.
+IGNORES_SIGNALS, BACKGROUND_JOB = "ignores SIGCHLD and the ending signals", "a background job on a terminal"
+STDERR_CLOSED, TERMINATED, HUNG_UP = "standard error closed", "SIGTERM while asking", "SIGHUP while asking"
+ENDED = "ended while asking"  # the answer of a sender that is ended before the user answers
+
+# The environment it finds (Linux).
+EMPTY_TMPDIR, RELATIVE_TMPDIR, RUNTIME_LINK = "TMPDIR empty", "TMPDIR relative", "runtime folder through a link"
+
+# A new report that the product writes while the mail client is open, after another crash: renamed
+# into place, or the old file rewritten. It was never sent, so it stays pending.
+RENAMED, REWRITTEN = "renamed", "rewritten"
+NEWER = b"# status: pending\r\nproduct: Yorv 4.2\r\nfault: stack overflow in the renderer\r\n"
+SAME_SIZE = PENDING.replace(b"access violation", b"division by zero")
+
+# A temporary folder that Windows' ANSI code page cannot spell, and one whose name is not UTF-8.
 NON_ANSI_TEMP = "\u03a9mega J\u00f6rg"
+NON_UTF8_TEMP = os.fsdecode(b"J\xc3\xb6rg \xff\xed\xa0\x80")
 
 
 @dataclass(frozen=True)
@@ -56,6 +77,9 @@ class Scenario:
     dialog: str = ZENITY             # Linux only
     temp: str = None                 # a folder of this name in the temporary directory holds the dump
     planted: bool = False            # Windows: a MAPI32.DLL without MAPISendMail beside the sender
+    replaced: tuple = None           # (RENAMED or REWRITTEN, the new dump) during the hand-off
+    launcher: str = None             # Linux only
+    environment: str = None          # Linux only
     platforms: frozenset = frozenset({"linux", "windows"})
 
     def box_texts(self, dump_path, platform):
@@ -83,6 +107,10 @@ ASKED_THEN_WARNED = ("question", "warning")
 def xdg_email_fails(status, reason):
     return Scenario(f"xdg-email ends with {status}", mail=Fail(status, reason), boxes=ASKED_THEN_WARNED,
                     platforms=LINUX)
+
+
+def replaced_during_hand_off(name, how, new_dump):
+    return Scenario(f"a new dump {name} during the hand-off stays pending", replaced=(how, new_dump), after=new_dump)
 
 
 SCENARIOS = [
@@ -126,4 +154,27 @@ SCENARIOS = [
     Scenario("vanishes before the marking", vanish="hand-off", platforms=LINUX),
     Scenario("a FIFO", dump=FIFO, boxes=(), platforms=LINUX),
     Scenario("another user's file", dump=FOREIGN, boxes=(), platforms=LINUX),
+    replaced_during_hand_off("renamed into place", RENAMED, NEWER),
+    replaced_during_hand_off("written over the old one", REWRITTEN, NEWER),
+    replaced_during_hand_off("of the same size written over the old one", REWRITTEN, SAME_SIZE),
+
+    # Launchers
+    Scenario(IGNORES_SIGNALS, launcher=IGNORES_SIGNALS, after=MARKED, platforms=LINUX),
+    Scenario(BACKGROUND_JOB, launcher=BACKGROUND_JOB, dialog=NO_DESKTOP, boxes=(), platforms=LINUX),
+    Scenario(STDERR_CLOSED, launcher=STDERR_CLOSED, mail=Fail(4, "xdg-email failed (status 4)"),
+             boxes=ASKED_THEN_WARNED, platforms=LINUX),
+    Scenario(TERMINATED, launcher=TERMINATED, answer=ENDED, platforms=LINUX),
+    Scenario(HUNG_UP, launcher=HUNG_UP, answer=ENDED, platforms=LINUX),
+
+    # Environments
+    Scenario(EMPTY_TMPDIR, environment=EMPTY_TMPDIR, after=MARKED, platforms=LINUX),
+    Scenario(RELATIVE_TMPDIR, environment=RELATIVE_TMPDIR, mail=Fail(3, "xdg-email found no mail program to use (status 3)"),
+             boxes=ASKED_THEN_WARNED, platforms=LINUX),
+    Scenario(RUNTIME_LINK, environment=RUNTIME_LINK, after=MARKED, platforms=LINUX),
+    Scenario("zenity cannot open the display: the terminal asks", dialog=NO_DISPLAY_ACCESS, after=MARKED,
+             platforms=LINUX),
+    Scenario("No, with GTK's unrelated warnings", dialog=GTK_WARNINGS, answer="no", platforms=LINUX),
+    Scenario("a temporary folder whose name is not UTF-8", temp=NON_UTF8_TEMP,
+             mail=Fail(3, "xdg-email found no mail program to use (status 3)"), boxes=ASKED_THEN_WARNED,
+             platforms=LINUX),
 ]

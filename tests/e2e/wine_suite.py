@@ -153,6 +153,10 @@ class Scenarios(unittest.TestCase):
         home = self.planted if scenario.planted else self.sender
         env = self.env("" if scenario.mail == NO_LIBRARY else "n",
                        YORV_MAPI_RESULT=str(scenario.mail.answer if isinstance(scenario.mail, Fail) else 0))
+        if scenario.replaced:
+            how, new_dump = scenario.replaced
+            (self.root / "new dump.txt").write_bytes(new_dump)
+            env.update(YORV_MAPI_REPLACE=how, YORV_MAPI_NEW_DUMP=windows_path(self.root / "new dump.txt"))
         trace = self.root / "trace.txt"
         sender = self.wine.start(home / Path(ARGS.sender).name, "/ignored", output=trace, env=env,
                                  cwd=home / "cwd" if scenario.planted else home)

@@ -1,12 +1,15 @@
 // A stand-in MAPI32.DLL: notes its loading and release, writes every field of
 // the message it is handed to %YORV_MAPI_LOG%, and whether the attachment
-// opens, and returns %YORV_MAPI_RESULT%.
+// opens, and returns %YORV_MAPI_RESULT%. With %YORV_MAPI_REPLACE% set to
+// "renamed" or "rewritten", it first puts the file %YORV_MAPI_NEW_DUMP% in the
+// attachment's place, as the product does after another crash.
 #include <windows.h>
 #include <mapi.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -37,6 +40,35 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
 namespace {
 const char* Text(const char* text) { return text ? text : "(null)"; }
 const char* Pointer(const void* pointer) { return pointer ? "(set)" : "(null)"; }
+
+// Writes the new dump's bytes to `path`, as a product writes its dump.
+void WriteNewDump(const char* newDump, const char* path) {
+    char content[4096];
+    std::size_t length = 0;
+    if (std::FILE* in = std::fopen(newDump, "rb")) {
+        length = std::fread(content, 1, sizeof content, in);
+        std::fclose(in);
+    }
+    if (std::FILE* out = std::fopen(path, "wb")) {
+        std::fwrite(content, 1, length, out);
+        std::fclose(out);
+    }
+}
+
+void ReplaceDump(const char* dump) {
+    const char* how = std::getenv("YORV_MAPI_REPLACE");
+    const char* newDump = std::getenv("YORV_MAPI_NEW_DUMP");
+    if (!how || !newDump)
+        return;
+    if (std::strcmp(how, "renamed") == 0) {
+        char staged[MAX_PATH + 8];
+        std::snprintf(staged, sizeof staged, "%s.new", dump);
+        WriteNewDump(newDump, staged);
+        MoveFileExA(staged, dump, MOVEFILE_REPLACE_EXISTING);
+    } else {
+        WriteNewDump(newDump, dump);
+    }
+}
 }  // namespace
 
 extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(LHANDLE session, ULONG_PTR window,
@@ -64,6 +96,8 @@ extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(LHANDLE session, ULON
             (unsigned long)f.flFlags, (unsigned long)f.nPosition, Text(f.lpszPathName),
             Text(f.lpszFileName), Pointer(f.lpFileType), attachment ? "yes" : "no");
     }
+    if (m.nFileCount == 1 && m.lpFiles[0].lpszPathName)
+        ReplaceDump(m.lpFiles[0].lpszPathName);
     const char* result = std::getenv("YORV_MAPI_RESULT");
     return result ? std::strtoul(result, nullptr, 10) : 0;
 }

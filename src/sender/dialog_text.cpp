@@ -1,0 +1,93 @@
+#include "sender/dialog_text.h"
+
+#include <algorithm>
+
+namespace {
+
+bool ContainsIgnoringCase(std::string_view text, std::string_view lowercaseWord) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::search(text.begin(), text.end(), lowercaseWord.begin(), lowercaseWord.end(),
+                       [&](char got, char want) { return lower(got) == want; }) != text.end();
+}
+
+// The length of the valid UTF-8 sequence that starts `text`, or 0.
+std::size_t Utf8SequenceLength(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;   // overlong
+        high = lead == 0xED ? 0x9F : 0xBF;  // surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;   // overlong
+        high = lead == 0xF4 ? 0x8F : 0xBF;  // beyond U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
+bool LocaleIsUtf8(const char* lcAll, const char* lcCtype, const char* lang) {
+    for (const char* name : {lcAll, lcCtype, lang}) {
+        if (name && *name)
+            return ContainsIgnoringCase(name, "utf-8") || ContainsIgnoringCase(name, "utf8");
+    }
+    return false;
+}
+
+std::size_t EscapeDialogText(std::string_view text, bool utf8, std::span<char> out) {
+    constexpr char hex[] = "0123456789abcdef";
+    std::size_t written = 0;
+    while (!text.empty()) {
+        const std::size_t fits = utf8 ? Utf8SequenceLength(text) : (static_cast<unsigned char>(text[0]) < 0x80);
+        if (fits > 0) {
+            std::copy_n(text.begin(), fits, out.begin() + static_cast<std::ptrdiff_t>(written));
+            written += fits;
+            text.remove_prefix(fits);
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(text[0]);
+        const char escaped[] = {'\\', 'x', hex[byte >> 4], hex[byte & 0xF]};
+        std::copy_n(escaped, 4, out.begin() + static_cast<std::ptrdiff_t>(written));
+        written += 4;
+        text.remove_prefix(1);
+    }
+    return written;
+}
+
+bool IsCannotOpenDisplayLine(std::string_view line) {
+    constexpr std::string_view program = "(zenity:";
+    constexpr std::string_view warning = "): Gtk-WARNING **: ";
+    constexpr std::string_view message = "cannot open display:";
+    if (!line.starts_with(program))
+        return false;
+    line.remove_prefix(program.size());
+    line.remove_prefix(std::min(line.find_first_not_of("0123456789"), line.size()));
+    if (!line.starts_with(warning))
+        return false;
+    line.remove_prefix(warning.size());
+    if (line.starts_with(message))
+        return true;
+    // GTK 3.24 puts the time first: "HH:MM:SS.mmm: ".
+    const std::size_t time = line.find(": ");
+    if (time == 0 || time == std::string_view::npos ||
+        std::string_view(line.data(), time).find_first_not_of("0123456789:.") != std::string_view::npos)
+        return false;
+    line.remove_prefix(time + 2);
+    return line.starts_with(message);
+}

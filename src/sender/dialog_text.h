@@ -1,0 +1,30 @@
+#pragma once
+
+// What a Linux dialog tool is given and what it says back, as plain text
+// functions: the box's text in a character set the tool accepts, and
+// zenity's own word that it could not open the display.
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+#include "mail/send_mail.h"
+
+// A box's text is at most a failure message; escaped, each byte may take four.
+inline constexpr std::size_t MaxBoxTextLength = sizeof(FailureMessage) - 1;
+inline constexpr std::size_t MaxDialogTextLength = 4 * MaxBoxTextLength;
+
+// True when the locale named by LC_ALL, else LC_CTYPE, else LANG (the first
+// that is set and not empty) reads text as UTF-8.
+bool LocaleIsUtf8(const char* lcAll, const char* lcCtype, const char* lang);
+
+// Copies `text` into `out`, writing each byte that the dialog's character set
+// cannot take as \xNN: in UTF-8, invalid and overlong sequences and encoded
+// surrogates; otherwise every byte outside ASCII. Returns the length written,
+// without a terminator; `out` holds at least 4 * text.size() characters.
+std::size_t EscapeDialogText(std::string_view text, bool utf8, std::span<char> out);
+
+// True for GTK's "(zenity:PID): Gtk-WARNING **: HH:MM:SS.mmm: cannot open
+// display: NAME", with or without the time.
+bool IsCannotOpenDisplayLine(std::string_view line);
