@@ -1,24 +1,32 @@
 #include "mail/mapi_error.h"
 
-#include <cstdio>
+#include "mail/failure_text.h"
 
 void FormatMapiError(MapiResultCode code, MapiErrorText& text) {
-    const int number = static_cast<int>(code);
+    TextCursor out{text};
+    // As a signed number: 0xFFFFFFFF reads -1.
+    const auto number = static_cast<std::int32_t>(code);
     if (code < MapiErrorNames.size() && !MapiErrorNames[code].empty()) {
-        const std::string_view name = MapiErrorNames[code];
-        std::snprintf(text.data(), text.size(), "%.*s(%d)", static_cast<int>(name.size()),
-                      name.data(), number);
+        Append(out, MapiErrorNames[code]);
+        Append(out, "(");
+        AppendDecimal(out, number);
+        Append(out, ")");
     } else {
-        std::snprintf(text.data(), text.size(), "%d", number);
+        AppendDecimal(out, number);
     }
 }
 
 void ComposeMapiFailureText(FailureMessage& message, SendMailOutcome outcome, const DumpPath& dumpPath) {
     if (outcome.handOff == HandOff::Unavailable) {
-        std::snprintf(message.data(), message.size(), "%s", MapiLoadFailureText);
+        TextCursor text{message};
+        Append(text, MapiLoadFailureText);
         return;
     }
+    std::array<char, sizeof MapiErrorCodeLabel + sizeof(MapiErrorText)> reason;
+    TextCursor out{reason};
     MapiErrorText errorText;
     FormatMapiError(outcome.code, errorText);
-    std::snprintf(message.data(), message.size(), MapiFailureFormat, errorText.data(), dumpPath.data());
+    Append(out, MapiErrorCodeLabel);
+    Append(out, errorText.data());
+    ComposeFailureText(message, {reason.data(), out.length}, dumpPath);
 }

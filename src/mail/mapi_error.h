@@ -48,8 +48,8 @@ inline constexpr std::array<std::string_view, 28> MapiErrorNames = {
 void FormatMapiError(MapiResultCode code, MapiErrorText& text);
 
 inline constexpr char MapiLoadFailureText[] = "Failed to load MAPI32.DLL";
-inline constexpr char MapiFailureFormat[] =
-    "Failed to send e-mail message.\nMAPI error code: %s.\n\nError report saved to file:\n%s";
+// The send failure's reason: this label and the error text.
+inline constexpr char MapiErrorCodeLabel[] = "MAPI error code: ";
 
 // The Windows failure boxes: the load failure, or the result code by name
 // and where the report lies.

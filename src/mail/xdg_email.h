@@ -5,8 +5,5 @@
 #include "dump/dump_path.h"
 #include "mail/send_mail.h"
 
-inline constexpr char XdgEmailFailureFormat[] =
-    "Failed to send e-mail message.\n%s.\n\nError report saved to file:\n%s";
-
 // The failure box's text; a failed outcome's code is xdg-email's wait status.
 void ComposeXdgEmailFailureText(FailureMessage& message, SendMailOutcome outcome, const DumpPath& dumpPath);
