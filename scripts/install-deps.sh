@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, on Debian 12 as root, the packages named by the given groups:
 #   build  - native build and tests;  windows - MinGW-w64 and Wine;
-#   fuzz   - clang with libFuzzer;     try     - what the sample run uses.
+#   fuzz   - clang with libFuzzer;     try     - what the sample run uses;
+#   bench  - what the benchmarks use.
 # Packages already present are left alone; without root nothing is installed.
 set -euo pipefail
 declare -A groups=(
@@ -9,6 +10,7 @@ declare -A groups=(
   [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386"
   [fuzz]="clang libclang-rt-14-dev"
   [try]="cmake make g++ xdg-utils"
+  [bench]="valgrind bc hyperfine"
 )
 wanted=()
 for group in "$@"; do
