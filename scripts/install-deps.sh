@@ -2,7 +2,7 @@
 # Installs, on Debian 12 as root, the packages named by the given groups:
 #   build  - native build and tests;  windows - MinGW-w64 and Wine;
 #   fuzz   - clang with libFuzzer;     try     - what the sample run uses;
-#   bench  - what the benchmarks use.
+#   bench  - what the benchmarks use;  release - the packages and their checks.
 # Packages already present are left alone; without root nothing is installed.
 set -euo pipefail
 declare -A groups=(
@@ -11,6 +11,7 @@ declare -A groups=(
   [fuzz]="clang libclang-rt-14-dev"
   [try]="cmake make g++ xdg-utils"
   [bench]="valgrind bc hyperfine"
+  [release]="cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 lintian faketime git"
 )
 wanted=()
 for group in "$@"; do

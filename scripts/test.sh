@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux build, the sanitizer build,
 # a bounded fuzzing run, and both Windows builds under Wine; then makes the
-# packages of the release builds.
+# packages of the release builds, lints the .deb, checks that a version set
+# when configuring reaches the Windows executable, and builds every package
+# twice to check that the bytes are the same.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh build windows fuzz
+scripts/install-deps.sh build windows fuzz release
 for preset in linux asan fuzz windows windows-x86; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
@@ -21,3 +23,16 @@ for preset in linux windows windows-x86; do
   cpack --preset "$preset" | grep 'generated'
 done
 dpkg-deb -c build/linux/yorv-report-sender_*.deb | grep -q ' \./usr/libexec/yorv/yorv-report-sender$'
+
+echo "=== lintian"
+lintian --allow-root build/linux/yorv-report-sender_*.deb | tee build/linux/lintian.txt
+if grep -E '^(E|W):' build/linux/lintian.txt; then exit 1; fi
+
+echo "=== a version set when configuring"
+cmake --preset windows -B build/version-2.3.1 -DYORV_VERSION=2.3.1 -DYORV_BUILD_TESTS=OFF >/dev/null
+cmake --build build/version-2.3.1 -j "$(nproc)" >/dev/null
+[ "$(strings -el build/version-2.3.1/yorv-report-sender.exe | grep -cx 2.3.1)" -ge 2 ]  # FileVersion, ProductVersion
+grep -qa 'name="Dravonel.Yorv.ReportSender" version="2.3.1.0"' build/version-2.3.1/yorv-report-sender.exe
+
+echo "=== reproducible"
+scripts/check-reproducible.sh

@@ -1,7 +1,9 @@
-# Builds the sender with another support address and walks the Linux
-# scenarios with it; then checks that addresses that are not plain are
-# refused when configuring. Run by CTest with SOURCE_DIR, BINARY_DIR, PYTHON.
+# Builds the sender with another support address and version, walks the
+# Linux scenarios with it and makes its .deb; then checks that addresses that
+# are not plain, and versions that are not versions, are refused when
+# configuring. Run by CTest with SOURCE_DIR, BINARY_DIR, PYTHON.
 set(address crash-reports@example.com)
+set(version 2.3.1)
 
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed)
@@ -11,10 +13,16 @@ function(run)
 endfunction()
 
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BINARY_DIR}/build -DCMAKE_BUILD_TYPE=Release
-    -DYORV_BUILD_TESTS=OFF -DYORV_SUPPORT_MAIL_ADDRESS=${address})
+    -DYORV_BUILD_TESTS=OFF -DYORV_SUPPORT_MAIL_ADDRESS=${address} -DYORV_VERSION=${version})
 run(${CMAKE_COMMAND} --build ${BINARY_DIR}/build --target yorv-report-sender)
 run(${CMAKE_COMMAND} -E env YORV_SUPPORT_MAIL_ADDRESS=${address}
     ${PYTHON} ${SOURCE_DIR}/tests/e2e/linux_suite.py ${BINARY_DIR}/build/yorv-report-sender)
+run(cpack -G DEB --config ${BINARY_DIR}/build/CPackConfig.cmake -B ${BINARY_DIR}/packages)
+set(deb ${BINARY_DIR}/packages/yorv-report-sender_${version}_amd64.deb)
+execute_process(COMMAND dpkg-deb -f ${deb} Version Maintainer OUTPUT_VARIABLE fields)
+if(NOT fields STREQUAL "Version: ${version}\nMaintainer: Dravonel Tech Support <${address}>\n")
+  message(FATAL_ERROR "${deb} says: ${fields}")
+endif()
 
 foreach(bad "Support <support@example.com>" "a@example.com,b@example.com" "support\"@example.com")
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BINARY_DIR}/refused
@@ -22,5 +30,12 @@ foreach(bad "Support <support@example.com>" "a@example.com,b@example.com" "suppo
                   RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE error)
   if(NOT failed OR NOT error MATCHES "which is not")
     message(FATAL_ERROR "the address '${bad}' was not refused: ${error}")
+  endif()
+endforeach()
+foreach(bad banana 1.2 1.2.3.4.5 1.65536.0)
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BINARY_DIR}/refused -DYORV_VERSION=${bad}
+                  RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE error)
+  if(NOT failed OR NOT error MATCHES "YORV_VERSION is")
+    message(FATAL_ERROR "the version '${bad}' was not refused: ${error}")
   endif()
 endforeach()

@@ -255,11 +255,17 @@ class Executable(unittest.TestCase):
         self.assertEqual(sorted(re.findall(r"DLL Name: (\S+)", headers)), ["KERNEL32.dll", "msvcrt.dll"])
         self.assertIn("Subsystem\t\t00000002\t(Windows GUI)", headers)
         self.assertLessEqual(len(sender), 24 * 1024)  # linked stripped
-        for manifest_part in [b'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"',
-                              b"<dpiAwareness", b"PerMonitorV2, PerMonitor", b"true/pm", b'level="asInvoker"']:
+        version = os.environ["YORV_VERSION"]  # as the build under test was configured
+        quad = ".".join((version.split(".") + ["0"])[:4])
+        for manifest_part in [f'name="Dravonel.Yorv.ReportSender" version="{quad}"'.encode(),
+                              b'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"',
+                              b"<dpiAwareness", b"PerMonitorV2, PerMonitor", b"true/pm", b'level="asInvoker"',
+                              b"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", b"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                              b"{1f676c76-80e1-4239-95bb-83d0f6d0da78}", b"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]:
             self.assertTrue(manifest_part in sender, manifest_part)
         for key, value in [("ProductName", "Yorv"), ("FileDescription", "Yorv crash report sender"),
-                           ("ProductVersion", "1.0.0")]:
+                           ("ProductVersion", version), ("FileVersion", version),
+                           ("LegalCopyright", "Copyright (c) 2026 The Yorv report sender authors")]:
             # A string entry of the version resource: UTF-16 key and value, 32-bit aligned.
             entry = re.escape(key.encode("utf-16-le")) + b"\0\0(\0\0)?" + re.escape(value.encode("utf-16-le"))
             self.assertTrue(re.search(entry + b"\0\0", sender), key)
