@@ -2,7 +2,8 @@
 # Builds every release artefact twice, from two copies of this tree in two
 # folders a day apart: the first with every file dated a day back, the second
 # with the clock a day ahead (faketime). Compares their checksums: the three
-# executables and the four packages. Exits non-zero if any differ.
+# executables and the four packages; and what `cmake --install --strip` puts
+# in place with what the packages hold. Exits non-zero if any differ.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh release
@@ -34,6 +35,17 @@ for artefact in "${artefacts[@]}"; do
   second=$(sha256sum < "$scratch/second/yorv/build/release/$artefact" | cut -c1-16)
   printf '%-52s %-16s %-16s %s\n' "$artefact" "$first" "$second" "$([ "$first" = "$second" ] || echo DIFFERS)"
   [ "$first" = "$second" ] || differ=1
+done
+# What `cmake --install --strip` puts in place is what the packages hold.
+release=$scratch/first/yorv/build/release
+for preset in linux windows windows-x86; do
+  cmake --install "$release/$preset" --strip --prefix "$scratch/installed/$preset" >/dev/null
+done
+dpkg-deb --fsys-tarfile "$release"/linux/*.deb | tar -xO ./usr/libexec/yorv/yorv-report-sender |
+  cmp - "$scratch/installed/linux/libexec/yorv/yorv-report-sender" || differ=1
+for preset in windows windows-x86; do
+  unzip -p "$release/$preset"/*.zip '*/bin/yorv-report-sender.exe' |
+    cmp - "$scratch/installed/$preset/bin/yorv-report-sender.exe" || differ=1
 done
 [ ${#artefacts[@]} -eq 7 ] || { echo "expected 7 artefacts, found ${#artefacts[@]}" >&2; exit 1; }
 exit $differ

@@ -11,7 +11,7 @@ declare -A groups=(
   [fuzz]="clang libclang-rt-14-dev"
   [try]="cmake make g++ xdg-utils"
   [bench]="valgrind bc hyperfine"
-  [release]="cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 lintian faketime git"
+  [release]="cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 lintian faketime git unzip"
 )
 wanted=()
 for group in "$@"; do
