@@ -25,6 +25,7 @@ if(NOT fields STREQUAL "Version: ${version}\nMaintainer: Dravonel Tech Support <
 endif()
 
 foreach(bad "Support <support@example.com>" "a@example.com,b@example.com" "support\"@example.com")
+  file(REMOVE_RECURSE ${BINARY_DIR}/refused)
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BINARY_DIR}/refused
                           -DYORV_SUPPORT_MAIL_ADDRESS=${bad}
                   RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE error)
@@ -33,6 +34,7 @@ foreach(bad "Support <support@example.com>" "a@example.com,b@example.com" "suppo
   endif()
 endforeach()
 foreach(bad banana 1.2 1.2.3.4.5 1.65536.0)
+  file(REMOVE_RECURSE ${BINARY_DIR}/refused)
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BINARY_DIR}/refused -DYORV_VERSION=${bad}
                   RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE error)
   if(NOT failed OR NOT error MATCHES "YORV_VERSION is")

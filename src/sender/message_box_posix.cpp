@@ -92,28 +92,19 @@ void PrepareText(DialogArgument& argument, const char* text) {
 }
 
 // True when zenity's standard error, kept in `output`, says it could not open
-// the display: it then exits 1, as for No. Lines are read a buffer at a time;
-// one cut off at the buffer's end is read again from its start.
+// the display: it then exits 1, as for No. GTK says so while it starts, after
+// at most a few warnings, so the first lines are enough.
 bool ZenityCouldNotOpenDisplay(int output) {
     std::array<char, 4096> buffer;
-    off_t offset = 0;
-    while (true) {
-        const ssize_t got = pread(output, buffer.data(), buffer.size(), offset);
-        if (got <= 0)
-            return false;
-        std::string_view lines(buffer.data(), static_cast<std::size_t>(got));
-        while (!lines.empty()) {
-            const std::size_t end = lines.find('\n');
-            if (end == std::string_view::npos && got == static_cast<ssize_t>(buffer.size()) &&
-                lines.size() < buffer.size())
-                break;  // cut off: read again from here
-            const std::size_t length = std::min(end, lines.size());
-            if (IsCannotOpenDisplayLine(std::string_view(lines.data(), length)))
-                return true;
-            lines.remove_prefix(std::min(length + 1, lines.size()));
-        }
-        offset += got - static_cast<off_t>(lines.size());
+    const ssize_t got = pread(output, buffer.data(), buffer.size(), 0);
+    std::string_view lines(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+    while (!lines.empty()) {
+        const std::size_t length = std::min(lines.find('\n'), lines.size());
+        if (IsCannotOpenDisplayLine(std::string_view(lines.data(), length)))
+            return true;
+        lines.remove_prefix(std::min(length + 1, lines.size()));
     }
+    return false;
 }
 
 int RunZenity(const ProgramPath& zenity, BoxKind kind, const char* text) {
