@@ -22,7 +22,7 @@ for preset in linux windows windows-x86; do
   echo "=== package $preset"
   cpack --preset "$preset" | grep 'generated'
 done
-dpkg-deb -c build/linux/yorv-report-sender_*.deb | grep -q ' \./usr/libexec/yorv/yorv-report-sender$'
+[ "$(dpkg-deb -c build/linux/yorv-report-sender_*.deb | grep -c ' \./usr/libexec/yorv/yorv-report-sender$')" -eq 1 ]
 
 echo "=== lintian"
 lintian --allow-root build/linux/yorv-report-sender_*.deb | tee build/linux/lintian.txt
