@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <initializer_list>
 #include <string_view>
 
 extern char** environ;
