@@ -98,16 +98,20 @@ def run_sender(env, timeout=30, **options):
                           capture_output=True, timeout=timeout, **options)
 
 
-def terminal_pair():
-    """A pseudo-terminal that does not echo what is typed, wherever the sender's output stands."""
+def run_on_terminal(env, typed: bytes, background=False):
+    """Runs the sender with a terminal (its controlling one) for its input and messages, as a user's
+    shell does: in the terminal's foreground, or as a background job (`&`) under `stty tostop`.
+    Returns its status and what it printed."""
     terminal, sender_side = pty.openpty()
     modes = termios.tcgetattr(sender_side)
-    modes[3] &= ~termios.ECHO
+    modes[3] &= ~termios.ECHO  # what is typed is not printed back, wherever the sender's output stands
     termios.tcsetattr(sender_side, termios.TCSANOW, modes)
-    return terminal, sender_side
-
-
-def read_terminal(terminal):
+    command = ["/bin/bash", "-c", 'set -m; /bin/stty tostop; "$0" & wait $!', SENDER] if background else [SENDER]
+    sender = subprocess.Popen(command, env=env, stdin=sender_side, stdout=subprocess.DEVNULL, stderr=sender_side,
+                              start_new_session=True, preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+    os.close(sender_side)
+    os.write(terminal, typed)
+    status = sender.wait(timeout=30)
     output = b""
     try:
         while chunk := os.read(terminal, 4096):
@@ -115,26 +119,7 @@ def read_terminal(terminal):
     except OSError:  # EIO once the sender's side has closed
         pass
     os.close(terminal)
-    return output.decode(errors="surrogateescape")
-
-
-def take_terminal():
-    """In the child: a session of its own, with standard input as its controlling terminal."""
-    fcntl.ioctl(0, termios.TIOCSCTTY, 0)
-
-
-def run_on_terminal(env, typed: bytes, background=False):
-    """Runs the sender with a terminal for its input and messages, as a user's shell does: in the
-    terminal's foreground, or as a background job (`&`) under `stty tostop`. Returns its status and
-    what it printed."""
-    terminal, sender_side = terminal_pair()
-    command = ["/bin/bash", "-c", 'set -m; /bin/stty tostop; "$0" & wait $!', SENDER] if background else [SENDER]
-    sender = subprocess.Popen(command, env=env, stdin=sender_side, stdout=subprocess.DEVNULL, stderr=sender_side,
-                              start_new_session=True, preexec_fn=take_terminal)
-    os.close(sender_side)
-    os.write(terminal, typed)
-    status = sender.wait(timeout=30)
-    return status, read_terminal(terminal)
+    return status, output.decode(errors="surrogateescape")
 
 
 def dialog_text(text):
@@ -145,10 +130,6 @@ def dialog_text(text):
 def ignoring_signals():
     for number in (signal.SIGCHLD, signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGPIPE):
         signal.signal(number, signal.SIG_IGN)
-
-
-def close_stderr():
-    os.close(2)
 
 
 def gone(pid):
@@ -287,7 +268,7 @@ class Scenarios(unittest.TestCase):
             elif scenario.launcher in (TERMINATED, HUNG_UP):
                 status = self.run_ended_while_asking(scenario, env)
             else:
-                preexec = {IGNORES_SIGNALS: ignoring_signals, STDERR_CLOSED: close_stderr}.get(scenario.launcher)
+                preexec = {IGNORES_SIGNALS: ignoring_signals, STDERR_CLOSED: lambda: os.close(2)}.get(scenario.launcher)
                 result = run_sender(env, cwd=cwd, preexec_fn=preexec)
                 status = result.returncode
                 self.assertEqual(result.stderr, b"")
