@@ -27,5 +27,18 @@ fi
 case " ${wanted[*]}" in
   *:i386*) dpkg --add-architecture i386 ;;
 esac
-apt-get update -q
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${wanted[@]}"
+# A mirror caught mid-sync fails one index now and then; the others still serve.
+for attempt in 1 2 3; do
+  apt-get update -q && break
+  [ $attempt -lt 3 ] && sleep 10
+done
+apt_install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"; }
+# The 32-bit Wine is wanted, not needed: without it the x86 scenarios are skipped.
+required=() optional=()
+for package in "${wanted[@]}"; do
+  case $package in *:i386) optional+=("$package") ;; *) required+=("$package") ;; esac
+done
+[ ${#required[@]} -eq 0 ] || apt_install "${required[@]}"
+if [ ${#optional[@]} -gt 0 ] && ! apt_install "${optional[@]}"; then
+  echo "install-deps: could not install ${optional[*]}; the x86 Windows scenarios will be skipped" >&2
+fi
