@@ -29,7 +29,9 @@ extern "C" void EndDialogAndExit(int) {
     _exit(0);
 }
 
-void EndDialogsWithTheSender() {
+}  // namespace
+
+void EndQuietlyOnEndingSignals() {
     struct sigaction action = {};
     action.sa_handler = EndDialogAndExit;
     sigfillset(&action.sa_mask);
@@ -42,6 +44,8 @@ void EndDialogsWithTheSender() {
         sigaction(signalNumber, &action, nullptr);
     }
 }
+
+namespace {
 
 sigset_t SignalSet(std::initializer_list<int> signals) {
     sigset_t set;
@@ -94,7 +98,7 @@ int RunProgram(const ProgramPath& program, const char* const argv[], ChildRole r
     // and waiting for them fails.
     std::signal(SIGCHLD, SIG_DFL);
     if (role == ChildRole::Dialog)
-        EndDialogsWithTheSender();
+        EndQuietlyOnEndingSignals();
 
     posix_spawnattr_t attributes;
     if (posix_spawnattr_init(&attributes) != 0)

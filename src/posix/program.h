@@ -20,5 +20,9 @@ enum class ChildRole {
 // error. Returns its wait status, or -1 when it could not be started.
 int RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput = -1);
 
+// From now on SIGTERM, and SIGHUP and SIGINT unless the launcher ignored them,
+// end the sender with status 0, and the dialog on the screen with it.
+void EndQuietlyOnEndingSignals();
+
 // True when the wait status says the program exited with `code`.
 bool ExitedWith(int waitStatus, int code);

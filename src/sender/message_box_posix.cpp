@@ -17,10 +17,9 @@
 #include "posix/program.h"
 #include "sender/dialog_text.h"
 
-// On a desktop that can be reached, zenity, else KDE's kdialog. When neither
-// shows the box, the terminal, if the sender is in its foreground. Else the
-// question counts as No and failure texts go to standard error, so the
-// dump's path is not lost.
+// Each box goes to the first of these that shows it: the desktop's dialog
+// program, the terminal the sender was started from, standard error. Where
+// none does, the question counts as No.
 
 namespace {
 
@@ -107,7 +106,14 @@ bool ZenityCouldNotOpenDisplay(int output) {
     return false;
 }
 
-int RunZenity(const ProgramPath& zenity, BoxKind kind, const char* text) {
+// What one way of showing a box made of it.
+enum class Presented {
+    NotShown,  // this way could not show it: the next one tries
+    Yes,       // the question was answered Yes
+    Closed,    // answered No, closed, or a failure box was shown and closed
+};
+
+Presented RunZenity(const ProgramPath& zenity, BoxKind kind, const char* text) {
     const char* dialog = kind == BoxKind::Question      ? "--question"
                          : kind == BoxKind::LoadFailure ? "--error"
                                                         : "--warning";
@@ -117,13 +123,16 @@ int RunZenity(const ProgramPath& zenity, BoxKind kind, const char* text) {
     const char* const argv[] = {"zenity", dialog, "--title=Yorv", "--no-markup", argument.buffer.data(), nullptr};
     const int output = memfd_create("zenity-stderr", MFD_CLOEXEC);
     const int status = RunProgram(zenity, argv, ChildRole::Dialog, output);
+    // zenity says 1 for No, for a closed box, and when it could not open the display.
     const bool noDisplay = output >= 0 && ExitedWith(status, 1) && ZenityCouldNotOpenDisplay(output);
     if (output >= 0)
         close(output);
-    return noDisplay ? -1 : status;
+    if (ExitedWith(status, 0))
+        return Presented::Yes;
+    return ExitedWith(status, 1) && !noDisplay ? Presented::Closed : Presented::NotShown;
 }
 
-int RunKdialog(const ProgramPath& kdialog, BoxKind kind, const char* text) {
+Presented RunKdialog(const ProgramPath& kdialog, BoxKind kind, const char* text) {
     const char* dialog = kind == BoxKind::Question      ? "--yesno"
                          : kind == BoxKind::LoadFailure ? "--error"
                                                         : "--sorry";
@@ -132,19 +141,25 @@ int RunKdialog(const ProgramPath& kdialog, BoxKind kind, const char* text) {
     DialogArgument argument;
     PrepareText(argument, text);
     const char* const argv[] = {"kdialog", "--title", ProductCaption, dialog, argument.text, nullptr};
-    return RunProgram(kdialog, argv, ChildRole::Dialog);
+    const int status = RunProgram(kdialog, argv, ChildRole::Dialog);
+    // 1 is No; 2 is Escape or the window's close button.
+    if (ExitedWith(status, 0))
+        return Presented::Yes;
+    return ExitedWith(status, 1) || ExitedWith(status, 2) ? Presented::Closed : Presented::NotShown;
 }
 
-// The dialog tool's wait status, or -1 when no dialog was shown.
-int RunDialog(BoxKind kind, const char* text) {
+// The desktop's dialog program: the first of zenity and kdialog found is the
+// only one tried. A crash or any status that is not an answer (zenity's 255,
+// a display that went away) means that no box was shown.
+Presented ShowOnDesktop(BoxKind kind, const char* text) {
     if (!DesktopReachable())
-        return -1;
+        return Presented::NotShown;
     ProgramPath program;
     if (FindProgramOnPath("zenity", program))
         return RunZenity(program, kind, text);
     if (FindProgramOnPath("kdialog", program))
         return RunKdialog(program, kind, text);
-    return -1;
+    return Presented::NotShown;
 }
 
 // A process outside the terminal's foreground is stopped when it reads from
@@ -153,35 +168,36 @@ bool InTerminalForeground(int fd) {
     return tcgetpgrp(fd) == getpgrp();
 }
 
-bool AnsweredYes(std::FILE* input) {
+// The question, on the terminal the sender was started from.
+Presented AskOnTerminal(BoxKind kind, const char* text) {
+    if (kind != BoxKind::Question || !InTerminalForeground(STDIN_FILENO) || !InTerminalForeground(STDERR_FILENO))
+        return Presented::NotShown;
+    // Ctrl-C, a hang-up or SIGTERM while the user thinks end the run as a No.
+    EndQuietlyOnEndingSignals();
+    std::fprintf(stderr, "%s\n%s\n[y/N] ", ProductCaption, text);
     char answer[16];
-    if (!std::fgets(answer, sizeof answer, input))
-        return false;
-    return answer[0] == 'y' || answer[0] == 'Y';
+    if (!std::fgets(answer, sizeof answer, stdin))
+        return Presented::Closed;
+    return answer[0] == 'y' || answer[0] == 'Y' ? Presented::Yes : Presented::Closed;
+}
+
+// A failure's text, so that the dump's path is not lost; never the question.
+Presented WriteToStandardError(BoxKind kind, const char* text) {
+    if (kind == BoxKind::Question || (isatty(STDERR_FILENO) && !InTerminalForeground(STDERR_FILENO)))
+        return Presented::NotShown;
+    std::fprintf(stderr, "%s\n%s\n", ProductCaption, text);
+    return Presented::Closed;
 }
 
 }  // namespace
 
 bool ShowMessageBox(BoxKind kind, const char* text) {
-    const bool question = kind == BoxKind::Question;
-    // 0 and 1 are the user's answer; a crash or any other status (zenity's
-    // 255, a display that went away) means that no box was shown.
-    const int status = RunDialog(kind, text);
-    if (ExitedWith(status, 0))
-        return question;
-    if (ExitedWith(status, 1))
-        return false;
-
     // A closed pipe on standard error must not end the run.
     std::signal(SIGPIPE, SIG_IGN);
-    const bool onTerminal = InTerminalForeground(STDIN_FILENO) && InTerminalForeground(STDERR_FILENO);
-    if (question && !onTerminal)
-        return false;
-    if (isatty(STDERR_FILENO) && !InTerminalForeground(STDERR_FILENO))
-        return false;
-    std::fprintf(stderr, "%s\n%s\n", ProductCaption, text);
-    if (!question)
-        return false;
-    std::fputs("[y/N] ", stderr);
-    return AnsweredYes(stdin);
+    for (const auto present : {ShowOnDesktop, AskOnTerminal, WriteToStandardError}) {
+        const Presented presented = present(kind, text);
+        if (presented != Presented::NotShown)
+            return presented == Presented::Yes && kind == BoxKind::Question;
+    }
+    return false;  // nowhere to ask: No
 }

@@ -11,18 +11,109 @@ import subprocess
 import sys
 import tempfile
 import termios
-import time
 import unittest
+from contextlib import ExitStack
+from dataclasses import dataclass
 from pathlib import Path
 
-from scenarios import (BACKGROUND_JOB, CANNOT_OPEN_DISPLAY, DEV_ZERO, DIRECTORY, EMPTY_TMPDIR, FIFO, FOREIGN,
-                       GTK_WARNINGS, HUNG_UP, IGNORES_SIGNALS, KDIALOG, MARKED, NO_DESKTOP, NO_DISPLAY_ACCESS,
-                       NO_LIBRARY, ON_TERMINAL, PENDING, RECIPIENT, RELATIVE_TMPDIR, RUNTIME_LINK, SCENARIOS,
-                       SOCKET, STALE_DISPLAY, STDERR_CLOSED, SUBJECT, SYMLINK, TERMINATED, UNRELATED_WARNINGS,
-                       UNSTARTABLE, ZENITY_DIES, Fail, Scenario)
+from scenarios import (DEV_ZERO, ELSEWHERE, FIFO, FOREIGN, MARKED, NO_LIBRARY, PENDING, QUESTION,
+                       RECIPIENT, SOCKET, SUBJECT, SYMLINK, Fail, Scenario, check_two_senders, place_dump,
+                       wait_until, walked_by)
+
+
+# How Linux shows the boxes. Where zenity dies or cannot open the display, or the display is stale,
+# the terminal's prompt takes over.
+ZENITY, KDIALOG, ZENITY_DIES, STALE_DISPLAY = "zenity", "kdialog", "zenity dies", "stale display"
+NO_DISPLAY_ACCESS, GTK_WARNINGS, NO_DESKTOP = "zenity cannot open the display", "GTK warnings", "no desktop"
+ON_TERMINAL = (ZENITY_DIES, STALE_DISPLAY, NO_DISPLAY_ACCESS)
+CANNOT_OPEN_DISPLAY = "(zenity:4242): Gtk-WARNING **: 10:31:07.512: cannot open display: :0\n"
+UNRELATED_WARNINGS = ("(zenity:4242): Gtk-WARNING **: 10:31:07.512: Locale not supported by C library.\n"
+                      "\tUsing the fallback 'C' locale.\n"
+                      "Gtk-Message: 10:31:07.530: GtkDialog mapped without a transient parent. This is discouraged.\n")
+
+# xdg-email missing from PATH is NO_LIBRARY; present but impossible to start, this.
+UNSTARTABLE = "cannot be started"
+NO_MAILER = "No mail program could be started: xdg-email (from xdg-utils) was not found"
+FAILURE = "Failed to send e-mail message.\n{}.\n\nError report saved to file:\n{}"
+
+# How the product starts the sender: one launcher's habit a row.
+IGNORES_SIGNALS, BACKGROUND_JOB = "ignores SIGCHLD and the ending signals", "a background job on a terminal"
+STDERR_CLOSED, TERMINATED, HUNG_UP = "standard error closed", "SIGTERM while asking", "SIGHUP while asking"
+ENDED = "ended while asking"  # the answer of a sender that is ended before the user answers
+
+# The environment it finds.
+EMPTY_TMPDIR, RELATIVE_TMPDIR, RUNTIME_LINK = "TMPDIR empty", "TMPDIR relative", "runtime folder through a link"
+NON_UTF8_TEMP = os.fsdecode(b"J\xc3\xb6rg \xff\xed\xa0\x80")
+
+
+@dataclass(frozen=True)
+class LinuxScenario(Scenario):
+    dialog: str = ZENITY
+    launcher: str = None
+    environment: str = None
+    vanish: str = None               # the dump disappears at "question" or "hand-off"
+
+    @property
+    def handed_off(self):
+        return super().handed_off and self.vanish != "question" and self.mail != UNSTARTABLE
+
+    def box_texts(self, dump_path):
+        """The boxes a run shows, in order: (kind, text)."""
+        texts = {"question": QUESTION, "error": FAILURE.format(NO_MAILER, dump_path)}
+        if isinstance(self.mail, Fail):
+            texts["warning"] = FAILURE.format(self.mail.error_text, dump_path)
+        return [(kind, texts[kind]) for kind in self.boxes]
+
+
+ASKED_THEN_WARNED = ("question", "warning")
+
+
+def xdg_email_fails(status, reason):
+    return LinuxScenario(f"xdg-email ends with {status}", mail=Fail(status, reason), boxes=ASKED_THEN_WARNED)
+
+
+NO_MAIL_PROGRAM = Fail(3, "xdg-email found no mail program to use (status 3)")
+SCENARIOS = walked_by(LinuxScenario, [
+    xdg_email_fails(1, "xdg-email reported a syntax error (status 1)"),
+    xdg_email_fails(2, "xdg-email could not find the report file (status 2)"),
+    xdg_email_fails(3, NO_MAIL_PROGRAM.error_text),
+    xdg_email_fails(4, "xdg-email failed (status 4)"),
+    xdg_email_fails(5, "xdg-email had no permission to read the report file (status 5)"),
+    xdg_email_fails("signal", "xdg-email was stopped by signal 9"),
+    LinuxScenario("xdg-email cannot be started", mail=UNSTARTABLE, boxes=("question", "error")),
+    LinuxScenario("kdialog without zenity", dialog=KDIALOG, mail=NO_MAIL_PROGRAM, boxes=ASKED_THEN_WARNED),
+    LinuxScenario("zenity dies: the terminal asks", dialog=ZENITY_DIES, after=MARKED),
+    LinuxScenario("stale display: the terminal asks", dialog=STALE_DISPLAY,
+                  mail=Fail(4, "xdg-email failed (status 4)"), boxes=ASKED_THEN_WARNED),
+    LinuxScenario("a symlink", dump=SYMLINK, boxes=()),
+    LinuxScenario("a symlink to /dev/zero", dump=DEV_ZERO, boxes=()),
+    LinuxScenario("a socket", dump=SOCKET, boxes=()),
+    LinuxScenario("vanishes before the hand-off", vanish="question",
+                  mail=Fail(0, "the report file was gone or replaced before it could be attached"),
+                  boxes=ASKED_THEN_WARNED),
+    LinuxScenario("vanishes before the marking", vanish="hand-off"),
+    LinuxScenario("a FIFO", dump=FIFO, boxes=()),
+    LinuxScenario("another user's file", dump=FOREIGN, boxes=()),
+
+    # Launchers
+    LinuxScenario(IGNORES_SIGNALS, launcher=IGNORES_SIGNALS, after=MARKED),
+    LinuxScenario(BACKGROUND_JOB, launcher=BACKGROUND_JOB, dialog=NO_DESKTOP, boxes=()),
+    LinuxScenario(STDERR_CLOSED, launcher=STDERR_CLOSED, mail=Fail(4, "xdg-email failed (status 4)"),
+                  boxes=ASKED_THEN_WARNED),
+    LinuxScenario(TERMINATED, launcher=TERMINATED, answer=ENDED),
+    LinuxScenario(HUNG_UP, launcher=HUNG_UP, answer=ENDED),
+
+    # Environments
+    LinuxScenario(EMPTY_TMPDIR, environment=EMPTY_TMPDIR, after=MARKED),
+    LinuxScenario(RELATIVE_TMPDIR, environment=RELATIVE_TMPDIR, mail=NO_MAIL_PROGRAM, boxes=ASKED_THEN_WARNED),
+    LinuxScenario(RUNTIME_LINK, environment=RUNTIME_LINK, after=MARKED),
+    LinuxScenario("zenity cannot open the display: the terminal asks", dialog=NO_DISPLAY_ACCESS, after=MARKED),
+    LinuxScenario("No, with GTK's unrelated warnings", dialog=GTK_WARNINGS, answer="no"),
+    LinuxScenario("a temporary folder whose name is not UTF-8", temp=NON_UTF8_TEMP, mail=NO_MAIL_PROGRAM,
+                  boxes=ASKED_THEN_WARNED),
+])
 
 SENDER = None
-NOBODY = 65534
 SANITIZED = os.environ.get("YORV_SANITIZED") == "1"
 
 # Records its name and arguments, then does what the scenario asks of this tool.
@@ -65,33 +156,6 @@ if status == "signal":
     os.kill(os.getpid(), signal.SIGKILL)
 sys.exit(int(status))
 """
-
-def place_dump(path: Path, dump, scratch: Path):
-    """Puts what the scenario names under the dump's name; returns what must outlive the run."""
-    if dump is None:
-        return None
-    if dump == DIRECTORY:
-        path.mkdir()
-    elif dump == FIFO:
-        os.mkfifo(path)
-    elif dump == SYMLINK:
-        target = scratch / "elsewhere.txt"
-        target.write_bytes(b"# status: pending, but not the dump\n")
-        path.symlink_to(target)
-        return target
-    elif dump == DEV_ZERO:
-        path.symlink_to("/dev/zero")
-    elif dump == SOCKET:
-        server = socket.socket(socket.AF_UNIX)
-        server.bind(str(path))
-        return server
-    elif dump == FOREIGN:
-        path.write_bytes(b"# status: pending\n")
-        os.chown(path, NOBODY, NOBODY)
-    else:
-        path.write_bytes(dump)
-    return None
-
 
 def run_sender(env, timeout=30, **options):
     return subprocess.run([SENDER, "--ignored", "argument"], env=env, stdin=subprocess.DEVNULL,
@@ -180,9 +244,9 @@ class Sandbox:
         return [json.loads(line) for line in self.log.read_text().splitlines()]
 
 
-def expected_calls(scenario: Scenario, dump_path: str):
+def expected_calls(scenario: LinuxScenario, dump_path: str):
     calls = []
-    for kind, text in scenario.box_texts(dump_path, "linux"):
+    for kind, text in scenario.box_texts(dump_path):
         if scenario.dialog == KDIALOG:
             dialog = {"question": "--yesno", "error": "--error", "warning": "--sorry"}[kind]
             calls.append(["kdialog", "--title", "Yorv", dialog, dialog_text(text)])
@@ -195,7 +259,7 @@ def expected_calls(scenario: Scenario, dump_path: str):
 
 
 class Scenarios(unittest.TestCase):
-    def environment(self, scenario: Scenario, box: Sandbox):
+    def environment(self, scenario: LinuxScenario, box: Sandbox):
         """The sender's environment and working directory: the sandbox's, as the scenario changes it."""
         answer = "0" if scenario.answer == "yes" else "1"
         env = dict(box.env, ZENITY_EXIT=answer, KDIALOG_EXIT=answer)
@@ -230,29 +294,23 @@ class Scenarios(unittest.TestCase):
             env["XDG_RUNTIME_DIR"] = str(box.scratch / "run-link")
         return env, cwd
 
-    def run_ended_while_asking(self, scenario: Scenario, env):
+    def run_ended_while_asking(self, scenario: LinuxScenario, env):
         """Ends the sender while its question is open: the dialog must go with it."""
         sender = subprocess.Popen([SENDER], env=env, stdin=subprocess.DEVNULL)
         pidfile = Path(env["ZENITY_PIDFILE"])
-        deadline = time.monotonic() + 20
-        while not (pidfile.exists() and pidfile.read_text()) and time.monotonic() < deadline:
-            time.sleep(0.02)  # until the question is open
+        wait_until(lambda: pidfile.exists() and pidfile.read_text())  # until the question is open
         sender.send_signal(signal.SIGTERM if scenario.launcher == TERMINATED else signal.SIGHUP)
         status = sender.wait(timeout=30)
         dialog = int(pidfile.read_text())
-        while not gone(dialog) and time.monotonic() < deadline:
-            time.sleep(0.02)
-        self.assertTrue(gone(dialog), "the dialog outlived the sender")
+        self.assertTrue(wait_until(lambda: gone(dialog)), "the dialog outlived the sender")
         return status
 
-    def run_scenario(self, scenario: Scenario):
+    def run_scenario(self, scenario: LinuxScenario):
         tools = [KDIALOG if scenario.dialog == KDIALOG else "zenity"]
         if scenario.mail != NO_LIBRARY:
             tools.append(UNSTARTABLE if scenario.mail == UNSTARTABLE else "xdg-email")
-        with Sandbox(tools, scenario.temp) as box:
-            keep = place_dump(box.dump, scenario.dump, box.scratch)
-            if scenario.readonly:
-                box.dump.chmod(0o444)
+        with Sandbox(tools, scenario.temp) as box, ExitStack() as keep:
+            place_dump(box.dump, scenario.dump, keep, scenario.readonly)
             before = box.dump.read_bytes() if isinstance(scenario.dump, bytes) else None
             env, cwd = self.environment(scenario, box)
             lock = box.runtime / "yorv-report-sender.lock"
@@ -261,7 +319,7 @@ class Scenarios(unittest.TestCase):
                 typed = b"y\n" if scenario.answer == "yes" else b"n\n"
                 status, printed = run_on_terminal(env, typed, background=scenario.launcher == BACKGROUND_JOB)
                 shown = "".join(f"Yorv\n{text}\n" + ("[y/N] " if kind == "question" else "")
-                                for kind, text in scenario.box_texts(str(box.dump), "linux"))
+                                for kind, text in scenario.box_texts(str(box.dump)))
                 self.assertIn(shown, printed.replace("\r\n", "\n"))
                 if not shown:
                     self.assertNotIn("Yorv", printed)
@@ -279,16 +337,14 @@ class Scenarios(unittest.TestCase):
                 self.assertFalse(os.path.lexists(box.dump), "the dump was created again")
             elif before is not None:
                 self.assertEqual(box.dump.read_bytes(), scenario.after or before)
-            if isinstance(keep, Path):
-                self.assertEqual(keep.read_bytes(), b"# status: pending, but not the dump\n")
+            if scenario.dump == SYMLINK:
+                self.assertEqual((box.dump.parent / "elsewhere.txt").read_bytes(), ELSEWHERE)
             if scenario.boxes:  # the guard was taken, and nothing else written into its file
                 self.assertEqual(lock.read_bytes(), b"")
             self.assertFalse((box.scratch / "pwned").exists())
 
     def test_scenarios(self):
         for scenario in SCENARIOS:
-            if "linux" not in scenario.platforms:
-                continue
             if scenario.dump == FOREIGN and os.geteuid() != 0:
                 continue  # needs root to give a file away
             with self.subTest(scenario.name):
@@ -298,15 +354,10 @@ class Scenarios(unittest.TestCase):
         """The second sender ends in silence while the first is asking; then the first sends."""
         with Sandbox() as box:
             box.dump.write_bytes(PENDING)
-            second_ended = box.scratch / "second ended"
-            first = subprocess.Popen([SENDER], env=dict(box.env, ZENITY_WAITS_FOR=str(second_ended)),
-                                     stdin=subprocess.DEVNULL)
-            deadline = time.monotonic() + 20
-            while not box.calls() and time.monotonic() < deadline:
-                time.sleep(0.02)  # until the first sender is asking
-            second = run_sender(box.env)
-            second_ended.touch()
-            self.assertEqual((first.wait(timeout=30), second.returncode), (0, 0))
+            answered = box.scratch / "answered"
+            env = dict(box.env, ZENITY_WAITS_FOR=str(answered))
+            check_two_senders(self, lambda _: subprocess.Popen([SENDER], env=env, stdin=subprocess.DEVNULL),
+                              lambda: wait_until(box.calls), answered.touch)
             self.assertEqual([call[0] for call in box.calls()], ["zenity", "xdg-email"])
             self.assertEqual(box.dump.read_bytes(), MARKED)
 

@@ -9,12 +9,45 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 from pathlib import Path
 from urllib.parse import parse_qs, unquote, urlsplit
 
-from scenarios import (DIRECTORY, NO_ENTRY, NO_LIBRARY, PENDING, RECIPIENT, SCENARIOS, SUBJECT, Fail, Scenario)
+from dataclasses import dataclass
+
+from scenarios import (MARKED, NON_ANSI_TEMP, NO_LIBRARY, PENDING, QUESTION, RECIPIENT, SUBJECT, Fail, Scenario,
+                       check_two_senders, place_dump, wait_until, walked_by)
+
+NO_ENTRY = "no entry point"  # a MAPI32.DLL without MAPISendMail
+LOAD_FAILURE = "Failed to load MAPI32.DLL"
+SEND_FAILURE = "Failed to send e-mail message.\nMAPI error code: {}.\n\nError report saved to file:\n{}"
+ASKED_THEN_WARNED = ("question", "warning")
+
+
+@dataclass(frozen=True)
+class WindowsScenario(Scenario):
+    planted: bool = False            # a MAPI32.DLL without MAPISendMail beside the sender
+
+    @property
+    def handed_off(self):
+        return super().handed_off and self.mail != NO_ENTRY
+
+    def box_texts(self, dump_path):
+        """The boxes a run shows, in order: (kind, text)."""
+        texts = {"question": QUESTION, "error": LOAD_FAILURE}
+        if isinstance(self.mail, Fail):
+            texts["warning"] = SEND_FAILURE.format(self.mail.error_text, dump_path)
+        return [(kind, texts[kind]) for kind in self.boxes]
+
+
+SCENARIOS = walked_by(WindowsScenario, [
+    WindowsScenario("no entry point", mail=NO_ENTRY, boxes=("question", "error")),
+    WindowsScenario("a planted MAPI32.DLL is ignored", planted=True, after=MARKED),
+    WindowsScenario("user abort", mail=Fail(1, "MAPI_E_USER_ABORT(1)"), boxes=ASKED_THEN_WARNED),
+    WindowsScenario("unnamed code", mail=Fail(7, "7"), boxes=ASKED_THEN_WARNED),
+    WindowsScenario("... and a failure names its dump", temp=NON_ANSI_TEMP, mail=Fail(1, "MAPI_E_USER_ABORT(1)"),
+                    boxes=ASKED_THEN_WARNED),
+])
 
 ARGS = None
 LOADER_REFUSED = None  # why Wine cannot run here, if it cannot
@@ -108,7 +141,7 @@ class Scenarios(unittest.TestCase):
     def mapi_log(self):
         return self.log.read_text().splitlines() if self.log.exists() else []
 
-    def expected_mapi_log(self, scenario: Scenario, dump_path):
+    def expected_mapi_log(self, scenario: WindowsScenario, dump_path):
         if scenario.mail == NO_ENTRY:
             return ["loaded", "released"]
         if not scenario.handed_off:
@@ -127,12 +160,7 @@ class Scenarios(unittest.TestCase):
                 old.chmod(0o644)
                 old.unlink()
         dump.parent.mkdir(exist_ok=True)
-        if content == DIRECTORY:
-            dump.mkdir()
-        elif content is not None:
-            dump.write_bytes(content)
-            if readonly:
-                dump.chmod(0o444)
+        place_dump(dump, content, None, readonly)
 
     def set_temp(self, folder):
         """Points TEMP and TMP of the prefix's user at `folder` in the temporary directory, or back."""
@@ -144,7 +172,7 @@ class Scenarios(unittest.TestCase):
         self.wine.start(ARGS.press, button, "20000", output=output).wait(timeout=60)
         return output.read_text()
 
-    def run_scenario(self, scenario: Scenario):
+    def run_scenario(self, scenario: WindowsScenario):
         folder = self.wine.temp / scenario.temp if scenario.temp else self.wine.temp
         dump = folder / "yorv_crash_dump.txt"
         self.place_dump(dump, scenario.dump, scenario.readonly)
@@ -180,7 +208,7 @@ class Scenarios(unittest.TestCase):
             dump_path = re.search(r"path=(.*) name=", "\n".join(self.mapi_log())).group(1)
             self.assertRegex(dump_path, r"^" + re.escape(self.wine.temp_path) + r"\\[!-~]+\\yorv_crash_dump\.txt$")
         self.assertEqual(sender.returncode, 0)
-        boxes = scenario.box_texts(dump_path, "windows")
+        boxes = scenario.box_texts(dump_path)
         self.assertEqual(shown, [f"buttons={BUTTONS[kind]}\ntext={text}" for kind, text in boxes])
         traced = trace.read_text(errors="replace")
         self.assertEqual(MESSAGE_BOX_CALL.findall(traced),
@@ -197,9 +225,8 @@ class Scenarios(unittest.TestCase):
 
     def test_scenarios(self):
         for scenario in SCENARIOS:
-            if "windows" in scenario.platforms:
-                with self.subTest(scenario.name):
-                    self.run_scenario(scenario)
+            with self.subTest(scenario.name):
+                self.run_scenario(scenario)
 
     def test_two_senders_show_one_box(self):
         """The second sender ends in silence while the first is asking; then the first sends."""
@@ -207,13 +234,9 @@ class Scenarios(unittest.TestCase):
         self.log.unlink(missing_ok=True)
         shutil.copy(ARGS.mapi, self.wine.system / "mapi32.dll")
         exe = self.sender / Path(ARGS.sender).name
-        first = self.wine.start(exe, output=self.root / "first.txt", env=self.env(), cwd=self.sender)
-        asking = self.press("none", self.root / "asking.txt")
-        second = self.wine.start(exe, output=self.root / "second.txt", env=self.env(), cwd=self.sender)
-        self.assertEqual(second.wait(timeout=30), 0)
-        self.press("yes", self.root / "pressed.txt")
-        self.assertEqual(first.wait(timeout=30), 0)
-        self.assertIn("buttons=&Yes|&No", asking)
+        start = lambda name: self.wine.start(exe, output=self.root / f"{name}.txt", env=self.env(), cwd=self.sender)
+        asking = lambda: self.assertIn("buttons=&Yes|&No", self.press("none", self.root / "asking.txt"))
+        check_two_senders(self, start, asking, lambda: self.press("yes", self.root / "pressed.txt"))
         self.assertEqual(len(MESSAGE_BOX_CALL.findall((self.root / "first.txt").read_text(errors="replace"))), 1)
         self.assertEqual(MESSAGE_BOX_CALL.findall((self.root / "second.txt").read_text(errors="replace")), [])
         self.assertEqual([line for line in self.mapi_log() if line.startswith("call")],
@@ -233,9 +256,7 @@ class Scenarios(unittest.TestCase):
                                  cwd=self.sender)
         self.press("yes", self.root / "pressed.txt")
         self.assertEqual(sender.wait(timeout=30), 0)
-        deadline = time.monotonic() + 30
-        while not record.exists() and time.monotonic() < deadline:
-            time.sleep(0.1)  # the provider does not wait for its mailer
+        wait_until(record.exists, 30)  # the provider does not wait for its mailer
 
         arguments = json.loads(record.read_text().splitlines()[0])
         if arguments[0].startswith("mailto:"):  # Wine 8: one mailto: link
