@@ -5,6 +5,7 @@ import json
 import os
 import pty
 import resource
+import select
 import signal
 import socket
 import subprocess
@@ -40,9 +41,15 @@ FAILURE = "Failed to send e-mail message.\n{}.\n\nError report saved to file:\n{
 IGNORES_SIGNALS, BACKGROUND_JOB = "ignores SIGCHLD and the ending signals", "a background job on a terminal"
 STDERR_CLOSED, TERMINATED, HUNG_UP = "standard error closed", "SIGTERM while asking", "SIGHUP while asking"
 ENDED = "ended while asking"  # the answer of a sender that is ended before the user answers
+FROM_TERMINAL, BROKEN_PIPE = "started from a terminal", "standard error a pipe nobody reads"
+# Ended at the terminal's prompt, with no dialog program run before it.
+CTRL_C, TERMINAL_HUNG_UP, TERMINATED_AT_PROMPT = "Ctrl-C at the prompt", "terminal hung up", "SIGTERM at the prompt"
+AT_PROMPT = (CTRL_C, TERMINAL_HUNG_UP, TERMINATED_AT_PROMPT)
+ESCAPED = "closed with Escape"  # kdialog's status 2
 
 # The environment it finds.
 EMPTY_TMPDIR, RELATIVE_TMPDIR, RUNTIME_LINK = "TMPDIR empty", "TMPDIR relative", "runtime folder through a link"
+SHARED_RUNTIME, LOCK_SYMLINK = "a runtime folder others can write to", "a symlink planted as the lock"
 NON_UTF8_TEMP = os.fsdecode(b"J\xc3\xb6rg \xff\xed\xa0\x80")
 
 
@@ -52,6 +59,7 @@ class LinuxScenario(Scenario):
     launcher: str = None
     environment: str = None
     vanish: str = None               # the dump disappears at "question" or "hand-off"
+    later: str = None                # the dialog program's statuses for the boxes after the question
 
     @property
     def handed_off(self):
@@ -99,7 +107,13 @@ SCENARIOS = walked_by(LinuxScenario, [
     LinuxScenario(IGNORES_SIGNALS, launcher=IGNORES_SIGNALS, after=MARKED),
     LinuxScenario(BACKGROUND_JOB, launcher=BACKGROUND_JOB, dialog=NO_DESKTOP, boxes=()),
     LinuxScenario(STDERR_CLOSED, launcher=STDERR_CLOSED, mail=Fail(4, "xdg-email failed (status 4)"),
-                  boxes=ASKED_THEN_WARNED),
+                  boxes=ASKED_THEN_WARNED, later="signal"),
+    LinuxScenario(BROKEN_PIPE, launcher=BROKEN_PIPE, mail=Fail(4, "xdg-email failed (status 4)"),
+                  boxes=ASKED_THEN_WARNED, later="signal"),
+    *(LinuxScenario(name, launcher=name, dialog=NO_DESKTOP, answer=ENDED) for name in AT_PROMPT),
+    LinuxScenario("Escape on kdialog's question is No", dialog=KDIALOG, launcher=FROM_TERMINAL, answer=ESCAPED),
+    LinuxScenario("Escape on kdialog's failure box closes it", dialog=KDIALOG, launcher=FROM_TERMINAL,
+                  mail=NO_MAIL_PROGRAM, boxes=ASKED_THEN_WARNED, later="2"),
     LinuxScenario(TERMINATED, launcher=TERMINATED, answer=ENDED),
     LinuxScenario(HUNG_UP, launcher=HUNG_UP, answer=ENDED),
 
@@ -107,6 +121,8 @@ SCENARIOS = walked_by(LinuxScenario, [
     LinuxScenario(EMPTY_TMPDIR, environment=EMPTY_TMPDIR, after=MARKED),
     LinuxScenario(RELATIVE_TMPDIR, environment=RELATIVE_TMPDIR, mail=NO_MAIL_PROGRAM, boxes=ASKED_THEN_WARNED),
     LinuxScenario(RUNTIME_LINK, environment=RUNTIME_LINK, after=MARKED),
+    LinuxScenario(SHARED_RUNTIME, environment=SHARED_RUNTIME, after=MARKED),
+    LinuxScenario(LOCK_SYMLINK, environment=LOCK_SYMLINK, after=MARKED),
     LinuxScenario("zenity cannot open the display: the terminal asks", dialog=NO_DISPLAY_ACCESS, after=MARKED),
     LinuxScenario("No, with GTK's unrelated warnings", dialog=GTK_WARNINGS, answer="no"),
     LinuxScenario("a temporary folder whose name is not UTF-8", temp=NON_UTF8_TEMP, mail=NO_MAIL_PROGRAM,
@@ -162,10 +178,11 @@ def run_sender(env, timeout=30, **options):
                           capture_output=True, timeout=timeout, **options)
 
 
-def run_on_terminal(env, typed: bytes, background=False):
+def run_on_terminal(env, typed: bytes, background=False, interrupt=None):
     """Runs the sender with a terminal (its controlling one) for its input and messages, as a user's
     shell does: in the terminal's foreground, or as a background job (`&`) under `stty tostop`.
-    Returns its status and what it printed."""
+    With `interrupt`, it is ended at its prompt instead of answering. Returns its status and what
+    it printed."""
     terminal, sender_side = pty.openpty()
     modes = termios.tcgetattr(sender_side)
     modes[3] &= ~termios.ECHO  # what is typed is not printed back, wherever the sender's output stands
@@ -174,9 +191,20 @@ def run_on_terminal(env, typed: bytes, background=False):
     sender = subprocess.Popen(command, env=env, stdin=sender_side, stdout=subprocess.DEVNULL, stderr=sender_side,
                               start_new_session=True, preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
     os.close(sender_side)
-    os.write(terminal, typed)
-    status = sender.wait(timeout=30)
     output = b""
+    if interrupt:
+        while b"[y/N] " not in output and select.select([terminal], [], [], 20)[0]:
+            output += os.read(terminal, 4096)
+        if interrupt == CTRL_C:
+            os.write(terminal, b"\x03")
+        elif interrupt == TERMINATED_AT_PROMPT:
+            sender.send_signal(signal.SIGTERM)
+        else:  # the terminal goes away, and the kernel hangs up its session
+            os.close(terminal)
+            return sender.wait(timeout=30), output.decode(errors="surrogateescape")
+    else:
+        os.write(terminal, typed)
+    status = sender.wait(timeout=30)
     try:
         while chunk := os.read(terminal, 4096):
             output += chunk
@@ -194,6 +222,13 @@ def dialog_text(text):
 def ignoring_signals():
     for number in (signal.SIGCHLD, signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGPIPE):
         signal.signal(number, signal.SIG_IGN)
+
+
+def stderr_to_a_pipe_nobody_reads():
+    reader, writer = os.pipe()
+    os.dup2(writer, 2)
+    os.close(reader)
+    os.close(writer)
 
 
 def gone(pid):
@@ -261,8 +296,8 @@ def expected_calls(scenario: LinuxScenario, dump_path: str):
 class Scenarios(unittest.TestCase):
     def environment(self, scenario: LinuxScenario, box: Sandbox):
         """The sender's environment and working directory: the sandbox's, as the scenario changes it."""
-        answer = "0" if scenario.answer == "yes" else "1"
-        env = dict(box.env, ZENITY_EXIT=answer, KDIALOG_EXIT=answer)
+        statuses = {"yes": "0", ESCAPED: "2"}.get(scenario.answer, "1") + ("," + scenario.later if scenario.later else "")
+        env = dict(box.env, ZENITY_EXIT=statuses, KDIALOG_EXIT=statuses)
         cwd = None
         if isinstance(scenario.mail, Fail):
             env["XDG_EMAIL_EXIT"] = str(scenario.mail.answer)
@@ -281,9 +316,7 @@ class Scenarios(unittest.TestCase):
             env.update(ZENITY_EXIT="1", ZENITY_STDERR=CANNOT_OPEN_DISPLAY)
         elif scenario.dialog == GTK_WARNINGS:
             env["ZENITY_STDERR"] = UNRELATED_WARNINGS
-        if scenario.launcher == STDERR_CLOSED:
-            env["ZENITY_EXIT"] = "0,signal"  # the failure box falls back to standard error
-        elif scenario.launcher in (TERMINATED, HUNG_UP):
+        if scenario.launcher in (TERMINATED, HUNG_UP):
             env.update(ZENITY_WAITS_FOR=str(box.scratch / "never"), ZENITY_PIDFILE=str(box.scratch / "zenity.pid"))
         if scenario.environment == EMPTY_TMPDIR:
             env.update(TMPDIR="", TMP=env["TMPDIR"])
@@ -292,6 +325,10 @@ class Scenarios(unittest.TestCase):
         elif scenario.environment == RUNTIME_LINK:
             (box.scratch / "run-link").symlink_to(box.runtime)
             env["XDG_RUNTIME_DIR"] = str(box.scratch / "run-link")
+        elif scenario.environment == SHARED_RUNTIME:
+            box.runtime.chmod(0o777)
+        elif scenario.environment == LOCK_SYMLINK:
+            (box.runtime / "yorv-report-sender.lock").symlink_to(box.scratch / "lock target")
         return env, cwd
 
     def run_ended_while_asking(self, scenario: LinuxScenario, env):
@@ -315,18 +352,21 @@ class Scenarios(unittest.TestCase):
             env, cwd = self.environment(scenario, box)
             lock = box.runtime / "yorv-report-sender.lock"
 
-            if scenario.dialog in ON_TERMINAL or scenario.launcher == BACKGROUND_JOB:
-                typed = b"y\n" if scenario.answer == "yes" else b"n\n"
-                status, printed = run_on_terminal(env, typed, background=scenario.launcher == BACKGROUND_JOB)
+            if scenario.dialog in ON_TERMINAL + (NO_DESKTOP,) or scenario.launcher == FROM_TERMINAL:
+                typed = b"n\n" if scenario.answer == "no" else b"y\n"  # a y where none should be read
+                status, printed = run_on_terminal(env, typed, background=scenario.launcher == BACKGROUND_JOB,
+                                                  interrupt=scenario.launcher if scenario.launcher in AT_PROMPT else None)
+                on_terminal = scenario.dialog in ON_TERMINAL + (NO_DESKTOP,)
                 shown = "".join(f"Yorv\n{text}\n" + ("[y/N] " if kind == "question" else "")
-                                for kind, text in scenario.box_texts(str(box.dump)))
+                                for kind, text in scenario.box_texts(str(box.dump)) if on_terminal)
                 self.assertIn(shown, printed.replace("\r\n", "\n"))
                 if not shown:
                     self.assertNotIn("Yorv", printed)
             elif scenario.launcher in (TERMINATED, HUNG_UP):
                 status = self.run_ended_while_asking(scenario, env)
             else:
-                preexec = {IGNORES_SIGNALS: ignoring_signals, STDERR_CLOSED: lambda: os.close(2)}.get(scenario.launcher)
+                preexec = {IGNORES_SIGNALS: ignoring_signals, STDERR_CLOSED: lambda: os.close(2),
+                           BROKEN_PIPE: stderr_to_a_pipe_nobody_reads}.get(scenario.launcher)
                 result = run_sender(env, cwd=cwd, preexec_fn=preexec)
                 status = result.returncode
                 self.assertEqual(result.stderr, b"")
@@ -339,7 +379,11 @@ class Scenarios(unittest.TestCase):
                 self.assertEqual(box.dump.read_bytes(), scenario.after or before)
             if scenario.dump == SYMLINK:
                 self.assertEqual((box.dump.parent / "elsewhere.txt").read_bytes(), ELSEWHERE)
-            if scenario.boxes:  # the guard was taken, and nothing else written into its file
+            if scenario.environment == SHARED_RUNTIME:  # others could hold it for good
+                self.assertFalse(lock.exists())
+            elif scenario.environment == LOCK_SYMLINK:
+                self.assertFalse(os.path.lexists(box.scratch / "lock target"), "the lock's symlink was followed")
+            elif scenario.boxes:  # the guard was taken, and nothing else written into its file
                 self.assertEqual(lock.read_bytes(), b"")
             self.assertFalse((box.scratch / "pwned").exists())
 
