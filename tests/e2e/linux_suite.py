@@ -353,7 +353,7 @@ class Scenarios(unittest.TestCase):
             lock = box.runtime / "yorv-report-sender.lock"
 
             if scenario.dialog in ON_TERMINAL + (NO_DESKTOP,) or scenario.launcher == FROM_TERMINAL:
-                typed = b"n\n" if scenario.answer == "no" else b"y\n"  # a y where none should be read
+                typed = b"n\n" if scenario.answer == "no" else b"y\n"  # after Escape, a y that must go unread
                 status, printed = run_on_terminal(env, typed, background=scenario.launcher == BACKGROUND_JOB,
                                                   interrupt=scenario.launcher if scenario.launcher in AT_PROMPT else None)
                 on_terminal = scenario.dialog in ON_TERMINAL + (NO_DESKTOP,)
