@@ -4,7 +4,6 @@
 // engine: plain copies and decimal numbers. What does not fit is cut.
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -26,10 +25,17 @@ inline void Append(TextCursor& text, std::string_view part) {
     text.buffer[text.length] = '\0';
 }
 
+// Written out by hand: std::to_chars brings a table of digit pairs along.
 inline void AppendDecimal(TextCursor& text, std::int32_t number) {
-    char digits[12];  // "-2147483648"
-    const auto result = std::to_chars(digits, digits + sizeof digits, number);
-    Append(text, std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+    char digits[11];  // "-2147483648"
+    char* first = digits + sizeof digits;
+    std::uint32_t magnitude = number < 0 ? 0u - static_cast<std::uint32_t>(number) : static_cast<std::uint32_t>(number);
+    do
+        *--first = static_cast<char>('0' + magnitude % 10);
+    while ((magnitude /= 10) != 0);
+    if (number < 0)
+        *--first = '-';
+    Append(text, std::string_view(first, static_cast<std::size_t>(digits + sizeof digits - first)));
 }
 
 // "Failed to send e-mail message.", the reason, and where the report lies.
