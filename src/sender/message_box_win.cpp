@@ -14,6 +14,14 @@ bool ShowMessageBox(BoxKind kind, const char* text) {
                                    : nullptr;
     if (!messageBox)
         return false;  // no box, no Yes
+    // A WM_QUIT left in our queue (some mail providers post one) would end
+    // the box's own message loop before the user sees it.
+    using PeekMessageFunction = BOOL(WINAPI*)(LPMSG, HWND, UINT, UINT, UINT);
+    const auto peekMessage =
+        reinterpret_cast<PeekMessageFunction>(reinterpret_cast<void*>(GetProcAddress(user32, "PeekMessageA")));
+    MSG quit;
+    while (peekMessage && peekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     UINT style = MB_OK | MB_ICONWARNING | MB_TASKMODAL;
     if (kind == BoxKind::Question)
         style = MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL;
