@@ -6,12 +6,12 @@ bool FindCrashDump(DumpPath& dumpPath) {
     return LocateCrashDump(dumpPath) && IsDumpEntry(dumpPath);
 }
 
-bool IsReportSent(const DumpPath& dumpPath) {
+bool IsReportPending(const DumpPath& dumpPath) {
     StatusHead head;
-    const std::ptrdiff_t read = ReadDumpHead(dumpPath, head);
-    if (read <= 0)
-        return false;
-    return StatusLineSaysSent(ReadStatusLine({head.data(), static_cast<std::size_t>(read)}));
+    const DumpHead read = ReadDumpHead(dumpPath, head);
+    if (read.result != HeadRead::Read)
+        return read.result == HeadRead::Unreadable;
+    return !StatusLineSaysSent(ReadStatusLine({head.data(), read.length}));
 }
 
 void MarkReportSent(const DumpPath& dumpPath, const DumpIdentity& handedOff) {

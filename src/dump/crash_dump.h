@@ -6,8 +6,10 @@
 // Fills `dumpPath` and returns true when a dump lies there.
 bool FindCrashDump(DumpPath& dumpPath);
 
-// True when the dump's status line says that the report was sent.
-bool IsReportSent(const DumpPath& dumpPath);
+// True when the report waits to be offered: the status line does not say
+// sent, or the dump cannot be read at all. False when it says sent, and while
+// another program holds the dump so that it cannot be read: a later run offers it.
+bool IsReportPending(const DumpPath& dumpPath);
 
 // Rewrites the status line as sent when it is long enough and the dump is
 // still the one `handedOff` describes; silent on failure. A dump replaced or

@@ -17,13 +17,24 @@ bool LocateCrashDump(DumpPath& dumpPath);
 // True when the entry at `dumpPath` may be taken for the dump.
 bool IsDumpEntry(const DumpPath& dumpPath);
 
-// Reads the first bytes into `head`; returns how many, or -1 when the dump
-// cannot be opened.
-std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, StatusHead& head);
+// What became of reading the dump's first bytes.
+enum class HeadRead {
+    Read,        // `length` bytes are in the head
+    Unreadable,  // the dump cannot be opened or read
+    Busy,        // another program holds it so that it cannot be read now (Windows)
+};
+
+struct DumpHead {
+    HeadRead result;
+    std::size_t length;
+};
+
+DumpHead ReadDumpHead(const DumpPath& dumpPath, StatusHead& head);
 
 // Which file the dump is and how it stood. A dump replaced by a new file, or
 // rewritten in place, differs in at least one field: the file's identity, its
-// size or its times (on Linux the change time, which no writer can set back).
+// size, its times (on Linux the change time, which no writer can set back) or,
+// where times are whole seconds, the digest of its content.
 struct DumpIdentity {
     bool known = false;
     std::uint64_t volume = 0;
@@ -33,10 +44,12 @@ struct DumpIdentity {
     std::int64_t modifiedFraction = 0;
     std::int64_t changed = 0;
     std::int64_t changedFraction = 0;
+    std::uint64_t digest = 0;
     friend bool operator==(const DumpIdentity&, const DumpIdentity&) = default;
 };
 
-// The dump's identity as it stands now; not `known` when it cannot be opened.
+// The dump's identity as it stands now, its whole content read once; not
+// `known` when it cannot be opened or read.
 DumpIdentity IdentifyDump(const DumpPath& dumpPath);
 
 // Edits the first bytes in place; returns how many to write back, 0 for none.

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "dump/content_digest.h"
+
 // A shared temporary directory may hold anything under the dump's name. Only
 // a regular file of the user's own, not reached through a link, is the dump.
 
@@ -46,13 +48,18 @@ DumpIdentity IdentityOf(const struct stat& info) {
     };
 }
 
+std::ptrdiff_t ReadAt(int fd, std::span<char> buffer, std::size_t offset) {
+    ssize_t got;
+    do
+        got = pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(offset));
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+
 std::ptrdiff_t ReadHead(int fd, StatusHead& head) {
     std::size_t filled = 0;
     while (filled < head.size()) {
-        const ssize_t got = pread(fd, head.data() + filled, head.size() - filled,
-                                  static_cast<off_t>(filled));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const std::ptrdiff_t got = ReadAt(fd, std::span(head).subspan(filled), filled);
         if (got < 0)
             return -1;
         if (got == 0)
@@ -60,6 +67,19 @@ std::ptrdiff_t ReadHead(int fd, StatusHead& head) {
         filled += static_cast<std::size_t>(got);
     }
     return static_cast<std::ptrdiff_t>(filled);
+}
+
+// The identity of the open dump, its content read from start to end.
+DumpIdentity IdentityOf(int fd, const struct stat& info) {
+    DumpIdentity identity = IdentityOf(info);
+    std::size_t offset = 0;
+    const auto read = [&](std::span<char> buffer) {
+        const std::ptrdiff_t got = ReadAt(fd, buffer, offset);
+        offset += got > 0 ? static_cast<std::size_t>(got) : 0;
+        return got;
+    };
+    identity.known = DigestWholeFile(read, identity.digest);
+    return identity;
 }
 
 // The temporary directory as glibc, mktemp and Python find it: the first of
@@ -105,14 +125,16 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
     return lstat(dumpPath.data(), &info) == 0 && IsUsersRegularFile(info);
 }
 
-std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, StatusHead& head) {
+DumpHead ReadDumpHead(const DumpPath& dumpPath, StatusHead& head) {
     struct stat info;
     const int fd = OpenDump(dumpPath, O_RDONLY, info);
     if (fd < 0)
-        return -1;
+        return {HeadRead::Unreadable, 0};
     const std::ptrdiff_t read = ReadHead(fd, head);
     close(fd);
-    return read;
+    if (read < 0)
+        return {HeadRead::Unreadable, 0};
+    return {HeadRead::Read, static_cast<std::size_t>(read)};
 }
 
 DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
@@ -120,8 +142,9 @@ DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
     const int fd = OpenDump(dumpPath, O_RDONLY, info);
     if (fd < 0)
         return {};
+    const DumpIdentity identity = IdentityOf(fd, info);
     close(fd);
-    return IdentityOf(info);
+    return identity;
 }
 
 void RewriteDumpHead(const DumpPath& dumpPath, const DumpIdentity& expected, DumpHeadEditor edit) {
@@ -130,7 +153,7 @@ void RewriteDumpHead(const DumpPath& dumpPath, const DumpIdentity& expected, Dum
     if (fd < 0)
         return;
     StatusHead head;
-    const std::ptrdiff_t read = IdentityOf(info) == expected ? ReadHead(fd, head) : 0;
+    const std::ptrdiff_t read = IdentityOf(fd, info) == expected ? ReadHead(fd, head) : 0;
     if (read > 0) {
         const std::size_t length = edit(std::span(head).first(static_cast<std::size_t>(read)));
         std::size_t written = 0;

@@ -1,15 +1,52 @@
 #include "dump/dump_file.h"
 
 #include <windows.h>
-#include <io.h>
 
-#include <cstdio>
+#include "dump/content_digest.h"
 
-// Binary streams: the line ends are handled by the status line's own rules,
-// so a line read as LF alone is never written back as CR LF.
+// The file is read and written through its handle, byte for byte: the line
+// ends are handled by the status line's own rules, so a line read as LF alone
+// is never written back as CR LF.
 
 namespace {
 
+// Another program may hold the dump without sharing it with us: the product
+// still writing it, a mail client or a scanner reading it. That passes.
+constexpr DWORD RetryMilliseconds = 100;
+constexpr DWORD ReadWaitMilliseconds = 2000;
+constexpr DWORD MarkWaitMilliseconds = 10000;
+
+// Opens the dump, sharing it in every way so that no other program waits for
+// us. While another program's own sharing keeps it from opening, tries again
+// for about `waitMilliseconds`; `busy` then says whether that was the cause.
+HANDLE OpenDump(const DumpPath& dumpPath, DWORD access, DWORD waitMilliseconds, bool& busy) {
+    for (DWORD waited = 0;; waited += RetryMilliseconds) {
+        const HANDLE file = CreateFileA(dumpPath.data(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD error = GetLastError();
+        busy = file == INVALID_HANDLE_VALUE && (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION);
+        if (!busy || waited >= waitMilliseconds)
+            return file;
+        Sleep(RetryMilliseconds);
+    }
+}
+
+// Reads from the file's current position until `buffer` is full or the file
+// ends; -1 on an error.
+std::ptrdiff_t ReadFully(HANDLE file, std::span<char> buffer) {
+    std::size_t filled = 0;
+    DWORD got = 1;
+    while (filled < buffer.size() && got > 0) {
+        if (!ReadFile(file, buffer.data() + filled, static_cast<DWORD>(buffer.size() - filled), &got, nullptr))
+            return -1;
+        filled += got;
+    }
+    return static_cast<std::ptrdiff_t>(filled);
+}
+
+bool Rewind(HANDLE file) {
+    return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
+}
 // True when the ANSI code page holds every character of `path`: the narrow
 // calls then see the folder as it is, not a best-fit spelling of it.
 bool FitsAnsiCodePage(const wchar_t* path) {
@@ -38,9 +75,12 @@ bool AsciiShortFolder(const wchar_t* folder, DumpPath& dumpPath) {
     return true;
 }
 
+// The identity of the open dump, its content read from start to end.
 DumpIdentity IdentityOf(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info))
+    std::uint64_t digest;
+    if (!GetFileInformationByHandle(file, &info) || !Rewind(file) ||
+        !DigestWholeFile([&](std::span<char> buffer) { return ReadFully(file, buffer); }, digest))
         return {};
     const auto join = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
     return {
@@ -50,6 +90,7 @@ DumpIdentity IdentityOf(HANDLE file) {
         .size = join(info.nFileSizeHigh, info.nFileSizeLow),
         .modified = static_cast<std::int64_t>(join(info.ftLastWriteTime.dwHighDateTime,
                                                    info.ftLastWriteTime.dwLowDateTime)),
+        .digest = digest,
     };
 }
 
@@ -80,20 +121,21 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, StatusHead& head) {
-    std::FILE* file = std::fopen(dumpPath.data(), "rb");
-    if (!file)
-        return -1;
-    const std::size_t read = std::fread(head.data(), 1, head.size(), file);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    return failed ? -1 : static_cast<std::ptrdiff_t>(read);
+DumpHead ReadDumpHead(const DumpPath& dumpPath, StatusHead& head) {
+    bool busy;
+    const HANDLE file = OpenDump(dumpPath, GENERIC_READ, ReadWaitMilliseconds, busy);
+    if (file == INVALID_HANDLE_VALUE)
+        return {busy ? HeadRead::Busy : HeadRead::Unreadable, 0};
+    const std::ptrdiff_t read = ReadFully(file, head);
+    CloseHandle(file);
+    if (read < 0)
+        return {HeadRead::Unreadable, 0};
+    return {HeadRead::Read, static_cast<std::size_t>(read)};
 }
 
 DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
-    const HANDLE file = CreateFileA(dumpPath.data(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool busy;
+    const HANDLE file = OpenDump(dumpPath, GENERIC_READ, ReadWaitMilliseconds, busy);
     if (file == INVALID_HANDLE_VALUE)
         return {};
     const DumpIdentity identity = IdentityOf(file);
@@ -108,17 +150,17 @@ void RewriteDumpHead(const DumpPath& dumpPath, const DumpIdentity& expected, Dum
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
         return;
-    std::FILE* file = std::fopen(dumpPath.data(), "rb+");
-    if (!file)
+    bool busy;
+    const HANDLE file = OpenDump(dumpPath, GENERIC_READ | GENERIC_WRITE, MarkWaitMilliseconds, busy);
+    if (file == INVALID_HANDLE_VALUE)
         return;
     StatusHead head;
-    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-    const std::size_t read =
-        IdentityOf(handle) == expected ? std::fread(head.data(), 1, head.size(), file) : 0;
-    if (read > 0 && std::ferror(file) == 0) {
-        const std::size_t length = edit(std::span(head).first(read));
-        if (length > 0 && std::fseek(file, 0, SEEK_SET) == 0)
-            std::fwrite(head.data(), 1, length, file);
+    const std::ptrdiff_t read = IdentityOf(file) == expected && Rewind(file) ? ReadFully(file, head) : 0;
+    if (read > 0) {
+        const std::size_t length = edit(std::span(head).first(static_cast<std::size_t>(read)));
+        DWORD written;
+        if (length > 0 && Rewind(file))
+            WriteFile(file, head.data(), static_cast<DWORD>(length), &written, nullptr);
     }
-    std::fclose(file);
+    CloseHandle(file);
 }

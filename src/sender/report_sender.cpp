@@ -18,10 +18,10 @@ void ShowFailedHandOff(SendMailOutcome outcome, const DumpPath& dumpPath) {
 
 int ReportSenderMain(void*, void*, char*, int) {
     DumpPath dumpPath;
-    if (!FindCrashDump(dumpPath) || IsReportSent(dumpPath))
+    if (!FindCrashDump(dumpPath) || !IsReportPending(dumpPath))
         return 0;
     // Another sender is asking about this dump, or has sent it meanwhile.
-    if (!TakeSenderGuard() || IsReportSent(dumpPath))
+    if (!TakeSenderGuard() || !IsReportPending(dumpPath))
         return 0;
     if (!ShowMessageBox(BoxKind::Question, QuestionText))
         return 0;

@@ -27,6 +27,8 @@ ASKED_THEN_WARNED = ("question", "warning")
 @dataclass(frozen=True)
 class WindowsScenario(Scenario):
     planted: bool = False            # a MAPI32.DLL without MAPISendMail beside the sender
+    provider: tuple = ()             # (variable, value) pairs for the test MAPI32.DLL
+    held: tuple = None               # another program holds the dump: (how, milliseconds, counted from)
 
     @property
     def handed_off(self):
@@ -40,6 +42,11 @@ class WindowsScenario(Scenario):
         return [(kind, texts[kind]) for kind in self.boxes]
 
 
+# How another program holds the dump, and from when its milliseconds count.
+WRITING, EXCLUSIVE = "hold-writing", "hold-exclusive"  # the product writing; a backup tool or scanner
+OPENED, MAPI_CALLED, RELEASED = "opened", "the hand-off", "released after the run"
+SENT = b"# status: sent\r\nproduct: Yorv\r\n"
+
 SCENARIOS = walked_by(WindowsScenario, [
     WindowsScenario("no entry point", mail=NO_ENTRY, boxes=("question", "error")),
     WindowsScenario("a planted MAPI32.DLL is ignored", planted=True, after=MARKED),
@@ -47,6 +54,16 @@ SCENARIOS = walked_by(WindowsScenario, [
     WindowsScenario("unnamed code", mail=Fail(7, "7"), boxes=ASKED_THEN_WARNED),
     WindowsScenario("... and a failure names its dump", temp=NON_ANSI_TEMP, mail=Fail(1, "MAPI_E_USER_ABORT(1)"),
                     boxes=ASKED_THEN_WARNED),
+    WindowsScenario("the mail client still reads the attachment: marked once it lets go", after=MARKED,
+                    provider=(("YORV_MAPI_HOLD_MS", "1000"),)),
+    WindowsScenario("the product still writes its dump: marked once it lets go", after=MARKED,
+                    held=(WRITING, 1000, MAPI_CALLED)),
+    WindowsScenario("a dump held unshared for a moment is read once it is free", answer="no",
+                    held=(EXCLUSIVE, 1000, OPENED)),
+    WindowsScenario("a sent dump held unshared past the wait is not offered", dump=SENT, boxes=(),
+                    held=(EXCLUSIVE, 0, RELEASED)),
+    WindowsScenario("a provider's WM_QUIT does not hide the failure box", mail=Fail(2, "MAPI_E_FAILURE(2)"),
+                    boxes=ASKED_THEN_WARNED, provider=(("YORV_MAPI_POST_QUIT", "1"),)),
 ])
 
 ARGS = None
@@ -183,10 +200,20 @@ class Scenarios(unittest.TestCase):
         home = self.planted if scenario.planted else self.sender
         env = self.env("" if scenario.mail == NO_LIBRARY else "n",
                        YORV_MAPI_RESULT=str(scenario.mail.answer if isinstance(scenario.mail, Fail) else 0))
+        env.update(scenario.provider)
         if scenario.replaced:
             how, new_dump = scenario.replaced
             (self.root / "new dump.txt").write_bytes(new_dump)
             env.update(YORV_MAPI_REPLACE=how, YORV_MAPI_NEW_DUMP=windows_path(self.root / "new dump.txt"))
+        released = self.root / "released"
+        released.unlink(missing_ok=True)
+        if scenario.held:
+            how, milliseconds, counted_from = scenario.held
+            after = {OPENED: [], MAPI_CALLED: [windows_path(self.log)], RELEASED: [windows_path(released)]}
+            holding = self.root / "holding.txt"
+            holder = self.wine.start(ARGS.press, how, rf"{self.wine.temp_path}\yorv_crash_dump.txt", str(milliseconds),
+                                     *after[counted_from], output=holding)
+            self.assertTrue(wait_until(lambda: "holding" in holding.read_text()), "the dump could not be held")
         trace = self.root / "trace.txt"
         sender = self.wine.start(home / Path(ARGS.sender).name, "/ignored", output=trace, env=env,
                                  cwd=home / "cwd" if scenario.planted else home)
@@ -201,6 +228,9 @@ class Scenarios(unittest.TestCase):
         finally:
             if scenario.temp:
                 self.set_temp(None)
+            if scenario.held:
+                released.touch()
+                holder.wait(timeout=30)
 
         dump_path = rf"{self.wine.temp_path}\yorv_crash_dump.txt"
         if scenario.temp:

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#define XXH_INLINE_ALL  // the reference, header-only
+#include <xxhash.h>
+
+#include <algorithm>
 #include <string>
 
+#include "dump/content_digest.h"
 #include "dump/status_line.h"
 
 using namespace std::string_literals;
@@ -66,6 +71,32 @@ TEST(StatusLine, ReadsAndMarksEachRow) {
             EXPECT_TRUE(StatusLineSaysSent(ReadStatusLine(std::string_view(file).substr(0, StatusHeadBytes))));
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The file layer's digest, read in pieces of uneven size, is the reference XXH64 of the bytes.
+TEST(ContentDigest, IsXxh64OfTheWholeFile) {
+    std::string bytes(3 * DigestChunkBytes + 45, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
+    for (const std::size_t length : {0, 1, 3, 4, 7, 8, 31, 32, 33, 63, 100, int(DigestChunkBytes),
+                                     int(DigestChunkBytes) + 32, int(bytes.size())}) {
+        std::size_t at = 0, piece = 0;
+        const auto read = [&](std::span<char> buffer) {
+            const std::size_t got = std::min({buffer.size(), length - at, (++piece % 7 + 1) * 4099});
+            std::copy_n(bytes.data() + at, got, buffer.data());
+            at += got;
+            return static_cast<std::ptrdiff_t>(got);
+        };
+        std::uint64_t digest = 0;
+        EXPECT_TRUE(DigestWholeFile(read, digest));
+        EXPECT_EQ(digest, XXH64(bytes.data(), length, 0)) << length;
+    }
+    std::uint64_t unused;
+    EXPECT_FALSE(DigestWholeFile([](std::span<char>) { return std::ptrdiff_t{-1}; }, unused));
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 // the message it is handed to %YORV_MAPI_LOG%, and whether the attachment
 // opens, and returns %YORV_MAPI_RESULT%. With %YORV_MAPI_REPLACE% set to
 // "renamed" or "rewritten", it first puts the file %YORV_MAPI_NEW_DUMP% in the
-// attachment's place, as the product does after another crash.
+// attachment's place, as the product does after another crash. As real
+// providers may, it keeps the attachment open, sharing it for reading only,
+// for %YORV_MAPI_HOLD_MS% after it returns, and with %YORV_MAPI_POST_QUIT% it
+// leaves a WM_QUIT in the caller's queue.
 #include <windows.h>
 #include <mapi.h>
 
@@ -69,6 +72,17 @@ void ReplaceDump(const char* dump) {
         WriteNewDump(newDump, dump);
     }
 }
+DWORD WINAPI CloseLater(LPVOID file) {
+    Sleep(std::strtoul(std::getenv("YORV_MAPI_HOLD_MS"), nullptr, 10));
+    CloseHandle(file);
+    return 0;
+}
+
+void HoldAttachment(const char* path) {
+    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(CreateThread(nullptr, 0, CloseLater, file, 0, nullptr));
+}
 }  // namespace
 
 extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(LHANDLE session, ULONG_PTR window,
@@ -96,8 +110,13 @@ extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(LHANDLE session, ULON
             (unsigned long)f.flFlags, (unsigned long)f.nPosition, Text(f.lpszPathName),
             Text(f.lpszFileName), Pointer(f.lpFileType), attachment ? "yes" : "no");
     }
-    if (m.nFileCount == 1 && m.lpFiles[0].lpszPathName)
+    if (m.nFileCount == 1 && m.lpFiles[0].lpszPathName) {
         ReplaceDump(m.lpFiles[0].lpszPathName);
+        if (std::getenv("YORV_MAPI_HOLD_MS"))
+            HoldAttachment(m.lpFiles[0].lpszPathName);
+    }
+    if (std::getenv("YORV_MAPI_POST_QUIT"))
+        PostQuitMessage(0);
     const char* result = std::getenv("YORV_MAPI_RESULT");
     return result ? std::strtoul(result, nullptr, 10) : 0;
 }

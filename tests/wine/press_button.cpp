@@ -2,6 +2,10 @@
 // button asked for. (The icon is a handle of the sender's process, which
 // cannot be read from here: the suite checks the box's style instead.)
 // Usage: press_button yes|no|ok|none [timeout-ms]; none leaves the box open.
+// Or, as a program that holds the dump: press_button hold-writing|hold-exclusive
+// PATH MS [AFTER] holds PATH open (for writing, sharing it for reading only; or
+// for reading, sharing nothing) for MS milliseconds, counted from when the file
+// AFTER exists, if given. It prints "holding" once the file is open.
 #include <windows.h>
 
 #include <cstdio>
@@ -30,9 +34,26 @@ BOOL CALLBACK ListButton(HWND child, LPARAM context) {
 
 }  // namespace
 
+int Hold(int argc, char** argv) {
+    const bool writing = std::strcmp(argv[1], "hold-writing") == 0;
+    const HANDLE file = CreateFileA(argv[2], writing ? GENERIC_WRITE : GENERIC_READ, writing ? FILE_SHARE_READ : 0,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    std::puts("holding");
+    std::fflush(stdout);
+    while (argc > 4 && GetFileAttributesA(argv[4]) == INVALID_FILE_ATTRIBUTES)
+        Sleep(20);
+    Sleep(std::strtoul(argv[3], nullptr, 10));
+    CloseHandle(file);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2)
         return 2;
+    if (std::strncmp(argv[1], "hold-", 5) == 0)
+        return argc < 4 ? 2 : Hold(argc, argv);
     const DWORD timeout = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 20000;
     const DWORD start = GetTickCount();
     HWND box = nullptr;
