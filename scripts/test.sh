@@ -6,7 +6,7 @@
 # twice to check that the bytes are the same.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh build windows fuzz release
+scripts/install-deps.sh build windows windows-x86 fuzz release
 for preset in linux asan fuzz windows windows-x86; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
