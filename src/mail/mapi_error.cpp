@@ -6,7 +6,7 @@ void FormatMapiError(MapiResultCode code, MapiErrorText& text) {
     TextCursor out{text};
     // As a signed number: 0xFFFFFFFF reads -1.
     const auto number = static_cast<std::int32_t>(code);
-    if (code < MapiErrorNames.size() && !MapiErrorNames[code].empty()) {
+    if (code < MapiErrorNames.size() && *MapiErrorNames[code] != '\0') {
         Append(out, MapiErrorNames[code]);
         Append(out, "(");
         AppendDecimal(out, number);

@@ -12,8 +12,9 @@ using MapiResultCode = std::uint32_t;
 // Large enough for the longest text, a name and its code (35 characters).
 using MapiErrorText = std::array<char, 128>;
 
-// The names of Simple MAPI's result codes, indexed by the code; 0 and 7 have none.
-inline constexpr std::array<std::string_view, 28> MapiErrorNames = {
+// The names of Simple MAPI's result codes, indexed by the code; 0 and 7 have
+// none. Plain pointers: half the size of views in the Windows executable.
+inline constexpr std::array<const char*, 28> MapiErrorNames = {
     "",
     "MAPI_E_USER_ABORT",
     "MAPI_E_FAILURE",

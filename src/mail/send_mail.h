@@ -16,7 +16,8 @@ inline constexpr char ReportSubject[] = "Yorv: Crash Report";
 inline constexpr char SupportMailAddress[] = YORV_SUPPORT_MAIL_ADDRESS;
 
 enum class HandOff : std::uint8_t {
-    Accepted,     // the mail client took the message
+    Accepted,     // the mail client took the message (Simple MAPI's own word)
+    Started,      // a mail program was started with it: only the user knows whether it left
     Unavailable,  // there is no mail library or program to hand it to
     Failed,       // the mail client was reached but did not take it
     ReportGone,   // the dump was gone or replaced before it could be attached

@@ -23,7 +23,9 @@ SendMailOutcome SendReportMail(DumpPath& dumpPath) {
     const int waitStatus = RunProgram(xdgEmail, argv, ChildRole::Helper);
     if (waitStatus == -1)
         return {HandOff::Unavailable, 0};
-    return {ExitedWith(waitStatus, 0) ? HandOff::Accepted : HandOff::Failed, static_cast<std::uint32_t>(waitStatus)};
+    // xdg-email's 0 says that a mail program was started, or ran and quit:
+    // not that the mail left. That only the user can tell.
+    return {ExitedWith(waitStatus, 0) ? HandOff::Started : HandOff::Failed, static_cast<std::uint32_t>(waitStatus)};
 }
 
 void DescribeFailedHandOff(FailureMessage& message, SendMailOutcome outcome, const DumpPath& dumpPath) {

@@ -5,10 +5,15 @@
 inline constexpr char ProductCaption[] = "Yorv";
 
 enum class BoxKind {
-    Question,     // Yes or No
-    LoadFailure,  // no mail library or program: OK, error icon
-    SendFailure,  // the mail client did not take the report: OK, warning icon
+    Question,      // send the report? Yes or No
+    SentQuestion,  // was it sent? Yes or No; only after a mail program was started
+    LoadFailure,   // no mail library or program: OK, error icon
+    SendFailure,   // the mail client did not take the report: OK, warning icon
 };
+
+constexpr bool IsQuestion(BoxKind kind) {
+    return kind == BoxKind::Question || kind == BoxKind::SentQuestion;
+}
 
 // Shows `text` with the caption "Yorv" and waits until the box is closed.
 // True only when the question was answered Yes.

@@ -114,7 +114,7 @@ enum class Presented {
 };
 
 Presented RunZenity(const ProgramPath& zenity, BoxKind kind, const char* text) {
-    const char* dialog = kind == BoxKind::Question      ? "--question"
+    const char* dialog = IsQuestion(kind)              ? "--question"
                          : kind == BoxKind::LoadFailure ? "--error"
                                                         : "--warning";
     DialogArgument argument;
@@ -133,7 +133,7 @@ Presented RunZenity(const ProgramPath& zenity, BoxKind kind, const char* text) {
 }
 
 Presented RunKdialog(const ProgramPath& kdialog, BoxKind kind, const char* text) {
-    const char* dialog = kind == BoxKind::Question      ? "--yesno"
+    const char* dialog = IsQuestion(kind)              ? "--yesno"
                          : kind == BoxKind::LoadFailure ? "--error"
                                                         : "--sorry";
     // kdialog has no --no-markup, but Qt reads a text as rich only when a tag
@@ -168,9 +168,9 @@ bool InTerminalForeground(int fd) {
     return tcgetpgrp(fd) == getpgrp();
 }
 
-// The question, on the terminal the sender was started from.
+// A question, on the terminal the sender was started from.
 Presented AskOnTerminal(BoxKind kind, const char* text) {
-    if (kind != BoxKind::Question || !InTerminalForeground(STDIN_FILENO) || !InTerminalForeground(STDERR_FILENO))
+    if (!IsQuestion(kind) || !InTerminalForeground(STDIN_FILENO) || !InTerminalForeground(STDERR_FILENO))
         return Presented::NotShown;
     // Ctrl-C, a hang-up or SIGTERM while the user thinks end the run as a No.
     EndQuietlyOnEndingSignals();
@@ -181,9 +181,9 @@ Presented AskOnTerminal(BoxKind kind, const char* text) {
     return answer[0] == 'y' || answer[0] == 'Y' ? Presented::Yes : Presented::Closed;
 }
 
-// A failure's text, so that the dump's path is not lost; never the question.
+// A failure's text, so that the dump's path is not lost; never a question.
 Presented WriteToStandardError(BoxKind kind, const char* text) {
-    if (kind == BoxKind::Question || (isatty(STDERR_FILENO) && !InTerminalForeground(STDERR_FILENO)))
+    if (IsQuestion(kind) || (isatty(STDERR_FILENO) && !InTerminalForeground(STDERR_FILENO)))
         return Presented::NotShown;
     std::fprintf(stderr, "%s\n%s\n", ProductCaption, text);
     return Presented::Closed;
@@ -197,7 +197,7 @@ bool ShowMessageBox(BoxKind kind, const char* text) {
     for (const auto present : {ShowOnDesktop, AskOnTerminal, WriteToStandardError}) {
         const Presented presented = present(kind, text);
         if (presented != Presented::NotShown)
-            return presented == Presented::Yes && kind == BoxKind::Question;
+            return presented == Presented::Yes && IsQuestion(kind);
     }
     return false;  // nowhere to ask: No
 }

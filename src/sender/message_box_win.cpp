@@ -23,7 +23,7 @@ bool ShowMessageBox(BoxKind kind, const char* text) {
     while (peekMessage && peekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     UINT style = MB_OK | MB_ICONWARNING | MB_TASKMODAL;
-    if (kind == BoxKind::Question)
+    if (IsQuestion(kind))
         style = MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL;
     else if (kind == BoxKind::LoadFailure)
         style = MB_OK | MB_ICONERROR | MB_TASKMODAL;

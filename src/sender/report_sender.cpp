@@ -1,6 +1,7 @@
 #include "sender/report_sender.h"
 
 #include "dump/crash_dump.h"
+#include "mail/failure_text.h"
 #include "mail/send_mail.h"
 #include "sender/message_box.h"
 #include "sender/sender_guard.h"
@@ -12,6 +13,15 @@ void ShowFailedHandOff(SendMailOutcome outcome, const DumpPath& dumpPath) {
     DescribeFailedHandOff(message, outcome, dumpPath);
     ShowMessageBox(outcome.handOff == HandOff::Unavailable ? BoxKind::LoadFailure : BoxKind::SendFailure,
                    message.data());
+}
+
+// Whether the mail program sent the report: the user says so.
+bool UserSaysReportWasSent(const DumpPath& dumpPath) {
+    FailureMessage question;
+    TextCursor text{question};
+    Append(text, SentQuestionText);
+    Append(text, dumpPath.data());
+    return ShowMessageBox(BoxKind::SentQuestion, question.data());
 }
 
 }  // namespace
@@ -29,9 +39,16 @@ int ReportSenderMain(void*, void*, char*, int) {
     // new dump: only the one handed off may be marked.
     const DumpIdentity handedOff = IdentifyDump(dumpPath);
     const SendMailOutcome outcome = SendReportMail(dumpPath);
-    if (outcome.handOff == HandOff::Accepted)
+    switch (outcome.handOff) {
+    case HandOff::Accepted:
         MarkReportSent(dumpPath, handedOff);
-    else
+        break;
+    case HandOff::Started:
+        if (UserSaysReportWasSent(dumpPath))
+            MarkReportSent(dumpPath, handedOff);
+        break;
+    default:
         ShowFailedHandOff(outcome, dumpPath);
+    }
     return 0;
 }

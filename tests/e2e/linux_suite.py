@@ -17,7 +17,7 @@ from contextlib import ExitStack
 from dataclasses import dataclass
 from pathlib import Path
 
-from scenarios import (DEV_ZERO, ELSEWHERE, FIFO, FOREIGN, MARKED, NO_LIBRARY, PENDING, QUESTION,
+from scenarios import (ACCEPT, DEV_ZERO, ELSEWHERE, FIFO, FOREIGN, MARKED, NO_LIBRARY, PENDING, QUESTION,
                        RECIPIENT, SAME_SIZE, SOCKET, SUBJECT, SYMLINK, Fail, Scenario, check_two_senders, place_dump,
                        wait_until, walked_by)
 
@@ -36,6 +36,10 @@ UNRELATED_WARNINGS = ("(zenity:4242): Gtk-WARNING **: 10:31:07.512: Locale not s
 UNSTARTABLE = "cannot be started"
 NO_MAILER = "No mail program could be started: xdg-email (from xdg-utils) was not found"
 FAILURE = "Failed to send e-mail message.\n{}.\n\nError report saved to file:\n{}"
+# After xdg-email started a mail program, only the user knows whether the report left.
+WAS_IT_SENT = ("Was the crash report sent to Dravonel Tech Support?\n"
+               "Answer when you are done in your mail program. If you say No, you will be asked again next time.\n\n"
+               "If your mail program did not attach it, the report is the file:\n{}")
 
 # How the product starts the sender: one launcher's habit a row.
 IGNORES_SIGNALS, BACKGROUND_JOB = "ignores SIGCHLD and the ending signals", "a background job on a terminal"
@@ -60,6 +64,11 @@ class LinuxScenario(Scenario):
     environment: str = None
     vanish: str = None               # the dump disappears at "question" or "hand-off"
     later: str = None                # the dialog program's statuses for the boxes after the question
+    confirm: str = "yes"             # the answer to whether it was sent
+
+    @property
+    def asks_whether_sent(self):
+        return self.handed_off and self.mail == ACCEPT
 
     @property
     def handed_off(self):
@@ -67,10 +76,25 @@ class LinuxScenario(Scenario):
 
     def box_texts(self, dump_path):
         """The boxes a run shows, in order: (kind, text)."""
-        texts = {"question": QUESTION, "error": FAILURE.format(NO_MAILER, dump_path)}
+        texts = {"question": QUESTION, "error": FAILURE.format(NO_MAILER, dump_path),
+                 "confirm": WAS_IT_SENT.format(dump_path)}
         if isinstance(self.mail, Fail):
             texts["warning"] = FAILURE.format(self.mail.error_text, dump_path)
-        return [(kind, texts[kind]) for kind in self.boxes]
+        return [(kind, texts[kind]) for kind in self.boxes + ("confirm",) * self.asks_whether_sent]
+
+    def dialog_statuses(self):
+        """What the stand-in dialog program answers, box by box ("wait": the user never answers)."""
+        status = {"yes": "0", "no": "1", ESCAPED: "2", ENDED: "wait"}
+        statuses = [status[self.answer]]
+        if self.later:
+            statuses.append(self.later)
+        elif self.asks_whether_sent:
+            statuses.append(status[self.confirm])
+        return ",".join(statuses)
+
+    def typed(self):
+        """What the user types at the terminal, question by question; after Escape, a y that must go unread."""
+        return b"".join(b"n\n" if answer == "no" else b"y\n" for answer in (self.answer, self.confirm))
 
 
 ASKED_THEN_WARNED = ("question", "warning")
@@ -114,6 +138,14 @@ SCENARIOS = walked_by(LinuxScenario, [
     LinuxScenario("Escape on kdialog's question is No", dialog=KDIALOG, launcher=FROM_TERMINAL, answer=ESCAPED),
     LinuxScenario("Escape on kdialog's failure box closes it", dialog=KDIALOG, launcher=FROM_TERMINAL,
                   mail=NO_MAIL_PROGRAM, boxes=ASKED_THEN_WARNED, later="2"),
+
+    # Whether the report was sent, asked after xdg-email started a mail program
+    LinuxScenario("Yes, then No: it was not sent", confirm="no"),
+    LinuxScenario("on the terminal, y then n", dialog=NO_DESKTOP, confirm="no"),
+    LinuxScenario("on the terminal, y then y", dialog=NO_DESKTOP, after=MARKED),
+    LinuxScenario("Escape on kdialog's second question is No", dialog=KDIALOG, launcher=FROM_TERMINAL,
+                  confirm=ESCAPED),
+    LinuxScenario("SIGTERM at the second question", launcher=TERMINATED, confirm=ENDED),
     LinuxScenario(TERMINATED, launcher=TERMINATED, answer=ENDED),
     LinuxScenario(HUNG_UP, launcher=HUNG_UP, answer=ENDED),
 
@@ -144,9 +176,6 @@ with open(os.environ["STANDIN_LOG"], "r+") as log:
     ignored = int(next(line for line in open("/proc/self/status") if line.startswith("SigIgn:")).split()[1], 16)
     if ignored & sum(1 << (number - 1) for number in (1, 2, 15, 17)):  # HUP, INT, TERM, CHLD
         log.write(json.dumps(["inherited ignored signals", hex(ignored)]) + "\\n")
-if setting("PIDFILE"):
-    with open(setting("PIDFILE"), "w") as pidfile:
-        pidfile.write(str(os.getpid()))
 if setting("REMOVES_DUMP") and os.path.lexists(os.environ["DUMP"]):
     os.remove(os.environ["DUMP"])
 if setting("REPLACES_DUMP"):  # as the product does after another crash
@@ -156,18 +185,21 @@ if setting("REPLACES_DUMP"):  # as the product does after another crash
         dump.write(content.encode())
     if how == "renamed":
         os.replace(target, os.environ["DUMP"])
-waits_for = setting("WAITS_FOR")
-deadline = time.monotonic() + 20
-while waits_for and not os.path.exists(waits_for) and time.monotonic() < deadline:
-    time.sleep(0.05)
+statuses = setting("EXIT", "0").split(",")
+status = statuses[min(earlier, len(statuses) - 1)]
+if status == "wait":  # the user takes their time: until WAITS_FOR exists (at most 20 s), then Yes
+    with open(setting("PIDFILE"), "w") as pidfile:
+        pidfile.write(str(os.getpid()))
+    deadline = time.monotonic() + 20
+    while not os.path.exists(setting("WAITS_FOR")) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    status = "0"
 sys.stderr.write(setting("STDERR", ""))
 text = next((argument for argument in sys.argv if argument.startswith("--text=")), "")
 try:
     os.fsencode(text).decode("utf-8")
 except UnicodeDecodeError:
     sys.exit(255)  # as zenity refuses a text that is not UTF-8
-statuses = setting("EXIT", "0").split(",")
-status = statuses[min(earlier, len(statuses) - 1)]
 if status == "signal":
     os.kill(os.getpid(), signal.SIGKILL)
 sys.exit(int(status))
@@ -283,10 +315,10 @@ def expected_calls(scenario: LinuxScenario, dump_path: str):
     calls = []
     for kind, text in scenario.box_texts(dump_path):
         if scenario.dialog == KDIALOG:
-            dialog = {"question": "--yesno", "error": "--error", "warning": "--sorry"}[kind]
+            dialog = {"question": "--yesno", "confirm": "--yesno", "error": "--error", "warning": "--sorry"}[kind]
             calls.append(["kdialog", "--title", "Yorv", dialog, dialog_text(text)])
         elif scenario.dialog not in (STALE_DISPLAY, NO_DESKTOP):
-            calls.append(["zenity", f"--{kind}", "--title=Yorv", "--no-markup", f"--text={dialog_text(text)}"])
+            calls.append(["zenity", "--question" if kind == "confirm" else f"--{kind}", "--title=Yorv", "--no-markup", f"--text={dialog_text(text)}"])
     if scenario.handed_off:
         calls.insert(1 if scenario.dialog != STALE_DISPLAY else 0,
                      ["xdg-email", "--subject", SUBJECT, "--attach", dump_path, RECIPIENT])
@@ -296,7 +328,7 @@ def expected_calls(scenario: LinuxScenario, dump_path: str):
 class Scenarios(unittest.TestCase):
     def environment(self, scenario: LinuxScenario, box: Sandbox):
         """The sender's environment and working directory: the sandbox's, as the scenario changes it."""
-        statuses = {"yes": "0", ESCAPED: "2"}.get(scenario.answer, "1") + ("," + scenario.later if scenario.later else "")
+        statuses = scenario.dialog_statuses()
         env = dict(box.env, ZENITY_EXIT=statuses, KDIALOG_EXIT=statuses)
         cwd = None
         if isinstance(scenario.mail, Fail):
@@ -353,11 +385,10 @@ class Scenarios(unittest.TestCase):
             lock = box.runtime / "yorv-report-sender.lock"
 
             if scenario.dialog in ON_TERMINAL + (NO_DESKTOP,) or scenario.launcher == FROM_TERMINAL:
-                typed = b"n\n" if scenario.answer == "no" else b"y\n"  # after Escape, a y that must go unread
-                status, printed = run_on_terminal(env, typed, background=scenario.launcher == BACKGROUND_JOB,
+                status, printed = run_on_terminal(env, scenario.typed(), background=scenario.launcher == BACKGROUND_JOB,
                                                   interrupt=scenario.launcher if scenario.launcher in AT_PROMPT else None)
                 on_terminal = scenario.dialog in ON_TERMINAL + (NO_DESKTOP,)
-                shown = "".join(f"Yorv\n{text}\n" + ("[y/N] " if kind == "question" else "")
+                shown = "".join(f"Yorv\n{text}\n" + ("[y/N] " if kind in ("question", "confirm") else "")
                                 for kind, text in scenario.box_texts(str(box.dump)) if on_terminal)
                 self.assertIn(shown, printed.replace("\r\n", "\n"))
                 if not shown:
@@ -395,15 +426,16 @@ class Scenarios(unittest.TestCase):
                 self.run_scenario(scenario)
 
     def test_two_senders_ask_once(self):
-        """The second sender ends in silence while the first is asking; then the first sends."""
-        with Sandbox() as box:
-            box.dump.write_bytes(PENDING)
-            answered = box.scratch / "answered"
-            env = dict(box.env, ZENITY_WAITS_FOR=str(answered))
-            check_two_senders(self, lambda _: subprocess.Popen([SENDER], env=env, stdin=subprocess.DEVNULL),
-                              lambda: wait_until(box.calls), answered.touch)
-            self.assertEqual([call[0] for call in box.calls()], ["zenity", "xdg-email"])
-            self.assertEqual(box.dump.read_bytes(), MARKED)
+        """The second sender ends in silence while the first asks, either question; then the first sends."""
+        for statuses in ["wait,0", "0,wait"]:
+            with self.subTest(statuses), Sandbox() as box:
+                box.dump.write_bytes(PENDING)
+                answered, pidfile = box.scratch / "answered", box.scratch / "zenity.pid"
+                env = dict(box.env, ZENITY_EXIT=statuses, ZENITY_WAITS_FOR=str(answered), ZENITY_PIDFILE=str(pidfile))
+                check_two_senders(self, lambda _: subprocess.Popen([SENDER], env=env, stdin=subprocess.DEVNULL),
+                                  lambda: wait_until(pidfile.exists), answered.touch)
+                self.assertEqual([call[0] for call in box.calls()], ["zenity", "xdg-email", "zenity"])
+                self.assertEqual(box.dump.read_bytes(), MARKED)
 
     @unittest.skipIf(SANITIZED, "the sanitizer builds link dynamically and reserve more address space")
     def test_one_static_file_read_through_its_window(self):
