@@ -47,18 +47,26 @@ shoot question-box press yes
 shoot load-failure-box press ok
 wait $sender || true
 
-# Linux: the real zenity; xdg-email answers as it does with no mail program (3), or is missing.
-mkdir "$scratch/bin" "$scratch/bin-without-mail" "$scratch/tmp"
-ln -s "$(command -v zenity)" "$scratch/bin/zenity"
-ln -s "$(command -v zenity)" "$scratch/bin-without-mail/zenity"
+# Linux: the real zenity; xdg-email answers as it does with no mail program (3),
+# is missing, or starts one (0), after which the second question comes.
+mkdir "$scratch/tmp"
+for bin in bin bin-without-mail bin-started; do
+  mkdir "$scratch/$bin"
+  ln -s "$(command -v zenity)" "$scratch/$bin/zenity"
+done
 printf '#!/bin/sh\nexit 3\n' > "$scratch/bin/xdg-email"
-chmod +x "$scratch/bin/xdg-email"
+printf '#!/bin/sh\nexit 0\n' > "$scratch/bin-started/xdg-email"
+chmod +x "$scratch/bin/xdg-email" "$scratch/bin-started/xdg-email"
 printf '# status: pending\n' > "$scratch/tmp/yorv_crash_dump.txt"
-for bin in bin bin-without-mail; do
+for bin in bin bin-without-mail bin-started; do
   TMPDIR=$scratch/tmp PATH=$scratch/$bin XDG_RUNTIME_DIR= build/linux/yorv-report-sender &
   sender=$!
   shoot linux-question-box xdotool key Return
-  shoot "linux-$([ $bin = bin ] && echo send || echo load)-failure-box" xdotool key Return
+  case $bin in
+    bin) shoot linux-send-failure-box xdotool key Return ;;
+    bin-without-mail) shoot linux-load-failure-box xdotool key Return ;;
+    bin-started) shoot linux-sent-question-box xdotool key Return ;;
+  esac
   wait $sender || true
 done
-echo "saved docs/{,linux-}{question,send-failure,load-failure}-box.png"
+echo "saved docs/{,linux-}{question,send-failure,load-failure}-box.png and docs/linux-sent-question-box.png"
