@@ -20,7 +20,7 @@ std::string ReadFile(const char* path) {
 }
 
 const char* CheckMarking(const std::string& original, const DumpPath& path) {
-    const StatusLine line = ReadStatusLine(original);
+    const StatusLine line = ParseStatusLine(original);
     if (IsReportPending(path) == StatusLineSaysSent(line))
         return "the file reads as its bytes do";
 

@@ -3,18 +3,18 @@
 #include "dump/status_line.h"
 
 bool FindCrashDump(DumpPath& dumpPath) {
-    return LocateCrashDump(dumpPath) && IsDumpEntry(dumpPath);
+    return MakeDumpPath(dumpPath) && IsDumpEntry(dumpPath);
 }
 
 bool IsReportPending(const DumpPath& dumpPath) {
-    StatusHead head;
-    const DumpHead read = ReadDumpHead(dumpPath, head);
-    if (read.result != HeadRead::Read)
-        return read.result == HeadRead::Unreadable;
-    return !StatusLineSaysSent(ReadStatusLine({head.data(), read.length}));
+    StatusWindow window;
+    const WindowRead read = ReadStatusWindow(dumpPath, window);
+    if (read.result != WindowRead::Read)
+        return read.result == WindowRead::Unreadable;
+    return !StatusLineSaysSent(ParseStatusLine({window.data(), read.length}));
 }
 
 void MarkReportSent(const DumpPath& dumpPath, const DumpIdentity& handedOff) {
     if (handedOff.known)
-        RewriteDumpHead(dumpPath, handedOff, &MarkStatusHead);
+        RewriteStatusLineAsSent(dumpPath, handedOff);
 }

@@ -1,35 +1,32 @@
 #pragma once
 
-// The platform side of the dump: where it lies and how its first bytes are
+// The platform side of the dump: where it lies and how its status line is
 // read and rewritten. Every call opens and closes the file within itself.
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 
 #include "dump/dump_path.h"
 #include "dump/status_line.h"
 
 // Fills `dumpPath` with the temporary directory and the dump's name. False
 // when the platform reports no temporary directory or the name does not fit.
-bool LocateCrashDump(DumpPath& dumpPath);
+bool MakeDumpPath(DumpPath& dumpPath);
 
 // True when the entry at `dumpPath` may be taken for the dump.
 bool IsDumpEntry(const DumpPath& dumpPath);
 
-// What became of reading the dump's first bytes.
-enum class HeadRead {
-    Read,        // `length` bytes are in the head
-    Unreadable,  // the dump cannot be opened or read
-    Busy,        // another program holds it so that it cannot be read now (Windows)
-};
-
-struct DumpHead {
-    HeadRead result;
+// What reading the status line's window found.
+struct WindowRead {
+    enum Result {
+        Read,        // `length` bytes are in the window
+        Unreadable,  // the dump cannot be opened or read
+        Busy,        // another program holds it so that it cannot be read now (Windows)
+    } result;
     std::size_t length;
 };
 
-DumpHead ReadDumpHead(const DumpPath& dumpPath, StatusHead& head);
+WindowRead ReadStatusWindow(const DumpPath& dumpPath, StatusWindow& window);
 
 // Which file the dump is and how it stood. A dump replaced by a new file, or
 // rewritten in place, differs in at least one field: the file's identity, its
@@ -52,10 +49,7 @@ struct DumpIdentity {
 // `known` when it cannot be opened or read.
 DumpIdentity IdentifyDump(const DumpPath& dumpPath);
 
-// Edits the first bytes in place; returns how many to write back, 0 for none.
-using DumpHeadEditor = std::size_t (*)(std::span<char> head);
-
 // Opens a writable dump for update without creating it and, when it is still
-// the file `expected` describes, unchanged, reads its first bytes, lets `edit`
-// change them and writes them back at the start.
-void RewriteDumpHead(const DumpPath& dumpPath, const DumpIdentity& expected, DumpHeadEditor edit);
+// the file `expected` describes, unchanged, rewrites its status line as sent
+// when the line is long enough.
+void RewriteStatusLineAsSent(const DumpPath& dumpPath, const DumpIdentity& expected);

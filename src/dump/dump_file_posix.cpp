@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
+#include "common/bounded_text.h"
 #include "dump/content_digest.h"
+#include "posix/retry.h"
+#include "posix/unique_fd.h"
 
 // A shared temporary directory may hold anything under the dump's name. Only
 // a regular file of the user's own, not reached through a link, is the dump.
@@ -22,44 +22,24 @@ bool IsUsersRegularFile(const struct stat& info) {
 }
 
 // O_NONBLOCK keeps a FIFO planted under the dump's name from blocking the open.
-int OpenDump(const DumpPath& dumpPath, int access, struct stat& info) {
-    const int fd = open(dumpPath.data(), access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    if (fstat(fd, &info) != 0 || !IsUsersRegularFile(info) ||
-        (access == O_RDWR && (info.st_mode & S_IWUSR) == 0)) {
-        // Without the owner's write bit the dump is read-only, for root too.
-        close(fd);
-        return -1;
-    }
+UniqueFd OpenDump(const DumpPath& dumpPath, int access, struct stat& info) {
+    UniqueFd fd(open(dumpPath.data(), access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // Without the owner's write bit the dump is read-only, for root too.
+    if (fd && (fstat(fd.Get(), &info) != 0 || !IsUsersRegularFile(info) ||
+               (access == O_RDWR && (info.st_mode & S_IWUSR) == 0)))
+        return UniqueFd();
     return fd;
 }
 
-DumpIdentity IdentityOf(const struct stat& info) {
-    return {
-        .known = true,
-        .volume = static_cast<std::uint64_t>(info.st_dev),
-        .file = static_cast<std::uint64_t>(info.st_ino),
-        .size = static_cast<std::uint64_t>(info.st_size),
-        .modified = info.st_mtim.tv_sec,
-        .modifiedFraction = info.st_mtim.tv_nsec,
-        .changed = info.st_ctim.tv_sec,
-        .changedFraction = info.st_ctim.tv_nsec,
-    };
-}
-
 std::ptrdiff_t ReadAt(int fd, std::span<char> buffer, std::size_t offset) {
-    ssize_t got;
-    do
-        got = pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(offset));
-    while (got < 0 && errno == EINTR);
-    return got;
+    return RetryOnInterrupt([&] { return pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(offset)); });
 }
 
-std::ptrdiff_t ReadHead(int fd, StatusHead& head) {
+// Reads from the start until the window is full or the file ends; -1 on an error.
+std::ptrdiff_t ReadWindow(int fd, StatusWindow& window) {
     std::size_t filled = 0;
-    while (filled < head.size()) {
-        const std::ptrdiff_t got = ReadAt(fd, std::span(head).subspan(filled), filled);
+    while (filled < window.size()) {
+        const std::ptrdiff_t got = ReadAt(fd, std::span(window).subspan(filled), filled);
         if (got < 0)
             return -1;
         if (got == 0)
@@ -71,7 +51,15 @@ std::ptrdiff_t ReadHead(int fd, StatusHead& head) {
 
 // The identity of the open dump, its content read from start to end.
 DumpIdentity IdentityOf(int fd, const struct stat& info) {
-    DumpIdentity identity = IdentityOf(info);
+    DumpIdentity identity = {
+        .volume = static_cast<std::uint64_t>(info.st_dev),
+        .file = static_cast<std::uint64_t>(info.st_ino),
+        .size = static_cast<std::uint64_t>(info.st_size),
+        .modified = info.st_mtim.tv_sec,
+        .modifiedFraction = info.st_mtim.tv_nsec,
+        .changed = info.st_ctim.tv_sec,
+        .changedFraction = info.st_ctim.tv_nsec,
+    };
     std::size_t offset = 0;
     const auto read = [&](std::span<char> buffer) {
         const std::ptrdiff_t got = ReadAt(fd, buffer, offset);
@@ -95,29 +83,22 @@ const char* TemporaryDirectory() {
 
 }  // namespace
 
-bool LocateCrashDump(DumpPath& dumpPath) {
+bool MakeDumpPath(DumpPath& dumpPath) {
     const std::string_view directory = TemporaryDirectory();
-    std::size_t length = 0;
-    const auto append = [&](std::string_view part) {
-        if (part.size() >= dumpPath.size() - length)
-            return false;
-        std::copy(part.begin(), part.end(), dumpPath.data() + length);
-        length += part.size();
-        return true;
-    };
+    BoundedText path(dumpPath);
     if (directory.front() != '/') {
         // Made absolute, so that a mail client in another working directory
         // finds it; links are kept, so the user sees the path they set.
         if (!getcwd(dumpPath.data(), dumpPath.size()))
             return false;
-        length = std::strlen(dumpPath.data());
-        if (dumpPath[length - 1] != '/' && !append("/"))
-            return false;
+        path = BoundedText(dumpPath, std::string_view(dumpPath.data()).size());
+        if (!std::string_view(dumpPath.data()).ends_with('/'))
+            path.Append("/");
     }
-    if (!append(directory) || (directory.back() != '/' && !append("/")) || !DumpNameFits(length))
-        return false;
-    *std::copy_n(CrashDumpFileName, CrashDumpFileNameLength, dumpPath.data() + length) = '\0';
-    return true;
+    path.Append(directory);
+    if (!directory.ends_with('/'))
+        path.Append("/");
+    return !path.Append(CrashDumpFileName).Overflowed();
 }
 
 bool IsDumpEntry(const DumpPath& dumpPath) {
@@ -125,47 +106,34 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
     return lstat(dumpPath.data(), &info) == 0 && IsUsersRegularFile(info);
 }
 
-DumpHead ReadDumpHead(const DumpPath& dumpPath, StatusHead& head) {
+WindowRead ReadStatusWindow(const DumpPath& dumpPath, StatusWindow& window) {
     struct stat info;
-    const int fd = OpenDump(dumpPath, O_RDONLY, info);
-    if (fd < 0)
-        return {HeadRead::Unreadable, 0};
-    const std::ptrdiff_t read = ReadHead(fd, head);
-    close(fd);
+    const UniqueFd fd = OpenDump(dumpPath, O_RDONLY, info);
+    const std::ptrdiff_t read = fd ? ReadWindow(fd.Get(), window) : -1;
     if (read < 0)
-        return {HeadRead::Unreadable, 0};
-    return {HeadRead::Read, static_cast<std::size_t>(read)};
+        return {WindowRead::Unreadable, 0};
+    return {WindowRead::Read, static_cast<std::size_t>(read)};
 }
 
 DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
     struct stat info;
-    const int fd = OpenDump(dumpPath, O_RDONLY, info);
-    if (fd < 0)
-        return {};
-    const DumpIdentity identity = IdentityOf(fd, info);
-    close(fd);
-    return identity;
+    const UniqueFd fd = OpenDump(dumpPath, O_RDONLY, info);
+    return fd ? IdentityOf(fd.Get(), info) : DumpIdentity{};
 }
 
-void RewriteDumpHead(const DumpPath& dumpPath, const DumpIdentity& expected, DumpHeadEditor edit) {
+void RewriteStatusLineAsSent(const DumpPath& dumpPath, const DumpIdentity& expected) {
     struct stat info;
-    const int fd = OpenDump(dumpPath, O_RDWR, info);
-    if (fd < 0)
+    const UniqueFd fd = OpenDump(dumpPath, O_RDWR, info);
+    if (!fd || IdentityOf(fd.Get(), info) != expected)
         return;
-    StatusHead head;
-    const std::ptrdiff_t read = IdentityOf(fd, info) == expected ? ReadHead(fd, head) : 0;
-    if (read > 0) {
-        const std::size_t length = edit(std::span(head).first(static_cast<std::size_t>(read)));
-        std::size_t written = 0;
-        while (written < length) {
-            const ssize_t put = pwrite(fd, head.data() + written, length - written,
-                                       static_cast<off_t>(written));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0)
-                break;
-            written += static_cast<std::size_t>(put);
-        }
+    StatusWindow window;
+    const std::ptrdiff_t read = ReadWindow(fd.Get(), window);
+    const std::size_t length = read > 0 ? MarkStatusLine(std::span(window).first(static_cast<std::size_t>(read))) : 0;
+    for (std::size_t written = 0; written < length;) {
+        const ssize_t put = RetryOnInterrupt(
+            [&] { return pwrite(fd.Get(), window.data() + written, length - written, static_cast<off_t>(written)); });
+        if (put <= 0)
+            break;
+        written += static_cast<std::size_t>(put);
     }
-    close(fd);
 }

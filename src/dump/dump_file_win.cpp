@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/bounded_text.h"
 #include "dump/content_digest.h"
 
 // The file is read and written through its handle, byte for byte: the line
@@ -47,6 +48,7 @@ std::ptrdiff_t ReadFully(HANDLE file, std::span<char> buffer) {
 bool Rewind(HANDLE file) {
     return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
 }
+
 // True when the ANSI code page holds every character of `path`: the narrow
 // calls then see the folder as it is, not a best-fit spelling of it.
 bool FitsAnsiCodePage(const wchar_t* path) {
@@ -96,7 +98,7 @@ DumpIdentity IdentityOf(HANDLE file) {
 
 }  // namespace
 
-bool LocateCrashDump(DumpPath& dumpPath) {
+bool MakeDumpPath(DumpPath& dumpPath) {
     DWORD length = GetTempPathA(static_cast<DWORD>(dumpPath.size()), dumpPath.data());
     if (length == 0 || length >= dumpPath.size())
         return false;
@@ -110,7 +112,7 @@ bool LocateCrashDump(DumpPath& dumpPath) {
             return false;
         length = static_cast<DWORD>(lstrlenA(dumpPath.data()));
     }
-    if (!DumpNameFits(length))
+    if (!BoundedText(dumpPath, length).HasRoomFor(CrashDumpFileName))
         return false;
     lstrcatA(dumpPath.data(), CrashDumpFileName);
     return true;
@@ -121,16 +123,16 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-DumpHead ReadDumpHead(const DumpPath& dumpPath, StatusHead& head) {
+WindowRead ReadStatusWindow(const DumpPath& dumpPath, StatusWindow& window) {
     bool busy;
     const HANDLE file = OpenDump(dumpPath, GENERIC_READ, ReadWaitMilliseconds, busy);
     if (file == INVALID_HANDLE_VALUE)
-        return {busy ? HeadRead::Busy : HeadRead::Unreadable, 0};
-    const std::ptrdiff_t read = ReadFully(file, head);
+        return {busy ? WindowRead::Busy : WindowRead::Unreadable, 0};
+    const std::ptrdiff_t read = ReadFully(file, window);
     CloseHandle(file);
     if (read < 0)
-        return {HeadRead::Unreadable, 0};
-    return {HeadRead::Read, static_cast<std::size_t>(read)};
+        return {WindowRead::Unreadable, 0};
+    return {WindowRead::Read, static_cast<std::size_t>(read)};
 }
 
 DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
@@ -143,7 +145,7 @@ DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
     return identity;
 }
 
-void RewriteDumpHead(const DumpPath& dumpPath, const DumpIdentity& expected, DumpHeadEditor edit) {
+void RewriteStatusLineAsSent(const DumpPath& dumpPath, const DumpIdentity& expected) {
     // Checked rather than left to the open: some hosts (Wine as root) grant
     // write access to a read-only file.
     const DWORD attributes = GetFileAttributesA(dumpPath.data());
@@ -154,13 +156,11 @@ void RewriteDumpHead(const DumpPath& dumpPath, const DumpIdentity& expected, Dum
     const HANDLE file = OpenDump(dumpPath, GENERIC_READ | GENERIC_WRITE, MarkWaitMilliseconds, busy);
     if (file == INVALID_HANDLE_VALUE)
         return;
-    StatusHead head;
-    const std::ptrdiff_t read = IdentityOf(file) == expected && Rewind(file) ? ReadFully(file, head) : 0;
-    if (read > 0) {
-        const std::size_t length = edit(std::span(head).first(static_cast<std::size_t>(read)));
-        DWORD written;
-        if (length > 0 && Rewind(file))
-            WriteFile(file, head.data(), static_cast<DWORD>(length), &written, nullptr);
-    }
+    StatusWindow window;
+    const std::ptrdiff_t read = IdentityOf(file) == expected && Rewind(file) ? ReadFully(file, window) : 0;
+    const std::size_t length = read > 0 ? MarkStatusLine(std::span(window).first(static_cast<std::size_t>(read))) : 0;
+    DWORD written;
+    if (length > 0 && Rewind(file))
+        WriteFile(file, window.data(), static_cast<DWORD>(length), &written, nullptr);
     CloseHandle(file);
 }

@@ -8,10 +8,3 @@ inline constexpr std::size_t MaxPathLength = 260;
 using DumpPath = std::array<char, MaxPathLength>;
 
 inline constexpr char CrashDumpFileName[] = "yorv_crash_dump.txt";
-inline constexpr std::size_t CrashDumpFileNameLength = sizeof CrashDumpFileName - 1;
-
-// True when a directory path of `directoryLength` characters leaves room for
-// the file name and the terminator.
-constexpr bool DumpNameFits(std::size_t directoryLength) {
-    return directoryLength + CrashDumpFileNameLength < MaxPathLength;
-}

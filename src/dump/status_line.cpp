@@ -16,15 +16,15 @@ constexpr char AsciiLower(char c) {
 
 }  // namespace
 
-StatusLine ReadStatusLine(std::string_view head) {
-    head = Prefix(head, StatusHeadBytes);
-    if (const auto lf = head.find('\n'); lf != std::string_view::npos) {
-        const bool crlf = lf > 0 && head[lf - 1] == '\r';
+StatusLine ParseStatusLine(std::string_view window) {
+    window = Prefix(window, StatusWindowBytes);
+    if (const auto lf = window.find('\n'); lf != std::string_view::npos) {
+        const bool crlf = lf > 0 && window[lf - 1] == '\r';
         const std::size_t textLength = crlf ? lf - 1 : lf;
         if (textLength + 1 <= StatusWindowChars)
-            return {Prefix(head, textLength), crlf ? 2u : 1u};
+            return {Prefix(window, textLength), crlf ? 2u : 1u};
     }
-    return {Prefix(head, StatusWindowChars), 0};
+    return {Prefix(window, StatusWindowChars), 0};
 }
 
 bool StatusLineSaysSent(StatusLine line) {
@@ -46,12 +46,12 @@ bool IsMarkable(StatusLine line) {
     return length > SentStatusMarker.size();
 }
 
-std::size_t MarkStatusHead(std::span<char> head) {
-    const StatusLine line = ReadStatusLine({head.data(), head.size()});
+std::size_t MarkStatusLine(std::span<char> window) {
+    const StatusLine line = ParseStatusLine({window.data(), window.size()});
     if (!IsMarkable(line))
         return 0;
     // A markable line holds at least the marker's length before its line end.
-    const auto text = head.first(line.text.size());
+    const auto text = window.first(line.text.size());
     std::fill(std::copy(SentStatusMarker.begin(), SentStatusMarker.end(), text.begin()),
               text.end(), ' ');
     return line.text.size() + line.lineEndBytes;

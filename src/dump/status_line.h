@@ -9,8 +9,8 @@
 // which a CR LF pair counts as one character. When the window's last
 // character is a CR LF pair it spans 256 bytes, so the buffer holds that many.
 inline constexpr std::size_t StatusWindowChars = 255;
-inline constexpr std::size_t StatusHeadBytes = StatusWindowChars + 1;
-using StatusHead = std::array<char, StatusHeadBytes>;
+inline constexpr std::size_t StatusWindowBytes = StatusWindowChars + 1;
+using StatusWindow = std::array<char, StatusWindowBytes>;
 
 inline constexpr std::string_view SentStatusMarker = "# status: sent";
 
@@ -19,8 +19,8 @@ struct StatusLine {
     std::size_t lineEndBytes;  // 0: no line end in the window; 1: LF; 2: CR LF
 };
 
-// `head` is the file's first bytes, at most StatusHeadBytes of them.
-StatusLine ReadStatusLine(std::string_view head);
+// `window` is the file's first bytes, at most StatusWindowBytes of them.
+StatusLine ParseStatusLine(std::string_view window);
 
 bool StatusLineSaysSent(StatusLine line);
 
@@ -28,7 +28,7 @@ bool StatusLineSaysSent(StatusLine line);
 // as one character.
 bool IsMarkable(StatusLine line);
 
-// Rewrites the status line in `head` to read as sent, keeping its length and
-// line end. Returns the number of bytes to write back at the start of the
-// file, or 0 when the line cannot be marked and `head` is left alone.
-std::size_t MarkStatusHead(std::span<char> head);
+// Rewrites the status line in `window` to read as sent, keeping its length
+// and line end. Returns the number of bytes to write back at the start of the
+// file, or 0 when the line cannot be marked and `window` is left alone.
+std::size_t MarkStatusLine(std::span<char> window);

@@ -2,10 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string_view>
-
-#include "dump/dump_path.h"
-#include "mail/send_mail.h"
 
 using MapiResultCode = std::uint32_t;
 
@@ -45,13 +41,6 @@ inline constexpr std::array<const char*, 28> MapiErrorNames = {
     "MAPI_E_UNICODE_NOT_SUPPORTED",
 };
 
-// Writes "NAME(code)" for a named code, else the code as a signed number.
+// Writes a named code's name with the code in parentheses, else the code
+// alone, as a signed number.
 void FormatMapiError(MapiResultCode code, MapiErrorText& text);
-
-inline constexpr char MapiLoadFailureText[] = "Failed to load MAPI32.DLL";
-// The send failure's reason: this label and the error text.
-inline constexpr char MapiErrorCodeLabel[] = "MAPI error code: ";
-
-// The Windows failure boxes: the load failure, or the result code by name
-// and where the report lies.
-void ComposeMapiFailureText(FailureMessage& message, SendMailOutcome outcome, const DumpPath& dumpPath);

@@ -21,4 +21,4 @@ struct ReportMessageRecords {
     MapiMessage message;
 };
 
-void FillReportMessage(ReportMessageRecords& records, DumpPath& dumpPath);
+void FillReportMessage(ReportMessageRecords& records, const DumpPath& dumpPath);

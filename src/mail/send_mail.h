@@ -3,16 +3,15 @@
 // The hand-off of the report to the user's mail client, in the run's own
 // terms. Each platform says how it hands off and how it names a failure.
 
-#include <array>
 #include <cstdint>
 
+#include "common/texts.h"
 #include "dump/dump_path.h"
 
 #ifndef YORV_SUPPORT_MAIL_ADDRESS
 #error "YORV_SUPPORT_MAIL_ADDRESS names the support mailbox; the build sets it"
 #endif
 
-inline constexpr char ReportSubject[] = "Yorv: Crash Report";
 inline constexpr char SupportMailAddress[] = YORV_SUPPORT_MAIL_ADDRESS;
 
 enum class HandOff : std::uint8_t {
@@ -23,19 +22,18 @@ enum class HandOff : std::uint8_t {
     ReportGone,   // the dump was gone or replaced before it could be attached
 };
 
-// `code` is the platform's own record of a failure: Simple MAPI's result
-// code on Windows, xdg-email's wait status on Linux.
+// What became of the hand-off, and what the mail system said of a failure,
+// each where its platform tells it.
 struct SendMailOutcome {
     HandOff handOff;
-    std::uint32_t code;
+    std::uint32_t mapiResult = 0;  // Windows: Simple MAPI's result code
+    int exitStatus = 0;            // Linux: xdg-email's exit status...
+    int signal = 0;                // ...or the signal that ended it
 };
-
-// The text of a failure box: at most 373 characters on Windows, 395 on Linux.
-using FailureMessage = std::array<char, 1024>;
 
 // Hands the report, with the dump attached, to the user's mail client and
 // waits while its dialogs are open.
-SendMailOutcome SendReportMail(DumpPath& dumpPath);
+SendMailOutcome SendReportMail(const DumpPath& dumpPath);
 
-// What the user is told when the hand-off was not accepted.
-void DescribeFailedHandOff(FailureMessage& message, SendMailOutcome outcome, const DumpPath& dumpPath);
+// Writes what the user is told when the hand-off was not accepted.
+void DescribeFailedHandOff(BoxText& message, const SendMailOutcome& outcome, const DumpPath& dumpPath);

@@ -12,6 +12,9 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "common/bounded_text.h"
+#include "posix/retry.h"
+
 extern char** environ;
 
 namespace {
@@ -55,19 +58,18 @@ sigset_t SignalSet(std::initializer_list<int> signals) {
     return set;
 }
 
-int WaitFor(pid_t child) {
+ProgramEnd WaitFor(pid_t child) {
     // Waited for without reaping first: until it is reaped its pid cannot be
     // reused, so a signal arriving meanwhile never ends another process.
     siginfo_t info;
-    while (waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
-    }
+    RetryOnInterrupt([&] { return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT); });
     runningDialog = 0;
     int status;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR)
-            return -1;
-    }
-    return status;
+    if (RetryOnInterrupt([&] { return waitpid(child, &status, 0); }) < 0)
+        return {};
+    if (WIFEXITED(status))
+        return {.started = true, .exited = true, .exitStatus = WEXITSTATUS(status)};
+    return {.started = true, .signal = WTERMSIG(status)};
 }
 
 }  // namespace
@@ -75,25 +77,21 @@ int WaitFor(pid_t child) {
 bool FindProgramOnPath(const char* name, ProgramPath& found) {
     const char* path = std::getenv("PATH");
     std::string_view entries = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    const std::string_view file = name;
     while (true) {
         const std::size_t colon = std::min(entries.find(':'), entries.size());
         const std::string_view directory = colon == 0 ? "." : std::string_view(entries.data(), colon);
-        if (directory.size() + 1 + file.size() < found.size()) {
-            char* end = std::copy(directory.begin(), directory.end(), found.data());
-            *end++ = '/';
-            *std::copy(file.begin(), file.end(), end) = '\0';
-            struct stat info;
-            if (stat(found.data(), &info) == 0 && S_ISREG(info.st_mode) && access(found.data(), X_OK) == 0)
-                return true;
-        }
+        BoundedText candidate(found);
+        struct stat info;
+        if (!candidate.Append(directory).Append("/").Append(name).Overflowed() && stat(found.data(), &info) == 0 &&
+            S_ISREG(info.st_mode) && access(found.data(), X_OK) == 0)
+            return true;
         if (colon == entries.size())
             return false;
         entries.remove_prefix(colon + 1);
     }
 }
 
-int RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput) {
+ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput) {
     // A launcher that ignores SIGCHLD has its children reaped by the kernel,
     // and waiting for them fails.
     std::signal(SIGCHLD, SIG_DFL);
@@ -102,7 +100,7 @@ int RunProgram(const ProgramPath& program, const char* const argv[], ChildRole r
 
     posix_spawnattr_t attributes;
     if (posix_spawnattr_init(&attributes) != 0)
-        return -1;
+        return {};
     // Whatever the launcher ignored or blocked, the child starts with defaults.
     const sigset_t defaults = SignalSet({SIGTERM, SIGHUP, SIGINT, SIGPIPE, SIGCHLD});
     const sigset_t none = SignalSet({});
@@ -126,9 +124,9 @@ int RunProgram(const ProgramPath& program, const char* const argv[], ChildRole r
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    return error == 0 ? WaitFor(child) : -1;
+    return error == 0 ? WaitFor(child) : ProgramEnd{};
 }
 
-bool ExitedWith(int waitStatus, int code) {
-    return waitStatus != -1 && WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == code;
+bool ExitedWith(const ProgramEnd& end, int status) {
+    return end.exited && end.exitStatus == status;
 }

@@ -15,14 +15,22 @@ enum class ChildRole {
     Dialog,  // ended with the sender: SIGTERM, SIGHUP or SIGINT end it first
 };
 
+// How a program that was run ended.
+struct ProgramEnd {
+    bool started = false;  // false: it could not be started at all
+    bool exited = false;   // it exited, with `exitStatus`; else `signal` ended it
+    int exitStatus = 0;
+    int signal = 0;
+};
+
 // Starts `program` with `argv` (no shell involved) and default signal
 // handling, and waits for it. `errorOutput`, unless -1, becomes its standard
-// error. Returns its wait status, or -1 when it could not be started.
-int RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput = -1);
+// error.
+ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput = -1);
+
+// True when the program exited with `status`.
+bool ExitedWith(const ProgramEnd& end, int status);
 
 // From now on SIGTERM, and SIGHUP and SIGINT unless the launcher ignored them,
 // end the sender with status 0, and the dialog on the screen with it.
 void EndQuietlyOnEndingSignals();
-
-// True when the wait status says the program exited with `code`.
-bool ExitedWith(int waitStatus, int code);

@@ -9,10 +9,10 @@
 #include <span>
 #include <string_view>
 
-#include "mail/send_mail.h"
+#include "common/texts.h"
 
-// A box's text is at most a failure message; escaped, each byte may take four.
-inline constexpr std::size_t MaxBoxTextLength = sizeof(FailureMessage) - 1;
+// Escaped, each byte of a box's text may take four.
+inline constexpr std::size_t MaxBoxTextLength = sizeof(BoxText) - 1;
 inline constexpr std::size_t MaxDialogTextLength = 4 * MaxBoxTextLength;
 
 // True when the locale named by LC_ALL, else LC_CTYPE, else LANG (the first

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "posix/unique_fd.h"
 #include "sender/report_sender.h"
 
 int main() {
@@ -10,7 +11,7 @@ int main() {
     // opened would take one's place and receive what is meant for it.
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (fcntl(fd, F_GETFD) < 0 && errno == EBADF)
-            open("/dev/null", O_RDWR);  // the lowest free descriptor: this one
+            UniqueFd(open("/dev/null", O_RDWR)).Release();  // the lowest free descriptor: this one, for good
     }
     return ReportSenderMain(nullptr, nullptr, nullptr, 0);
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-// The run's three boxes; each platform draws them in its own way.
-
-inline constexpr char ProductCaption[] = "Yorv";
+// The run's boxes; each platform draws them in its own way.
 
 enum class BoxKind {
     Question,      // send the report? Yes or No
@@ -15,6 +13,6 @@ constexpr bool IsQuestion(BoxKind kind) {
     return kind == BoxKind::Question || kind == BoxKind::SentQuestion;
 }
 
-// Shows `text` with the caption "Yorv" and waits until the box is closed.
-// True only when the question was answered Yes.
+// Shows `text` under the product's caption and waits until the box is
+// closed. True only when a question was answered Yes.
 bool ShowMessageBox(BoxKind kind, const char* text);

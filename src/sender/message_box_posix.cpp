@@ -14,7 +14,11 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "common/bounded_text.h"
+#include "common/texts.h"
 #include "posix/program.h"
+#include "posix/retry.h"
+#include "posix/unique_fd.h"
 #include "sender/dialog_text.h"
 
 // Each box goes to the first of these that shows it: the desktop's dialog
@@ -27,19 +31,12 @@ namespace {
 bool CanConnect(std::initializer_list<std::string_view> parts) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::size_t length = 0;
-    for (const std::string_view part : parts) {
-        if (part.size() >= sizeof address.sun_path - length)
-            return false;
-        std::copy(part.begin(), part.end(), address.sun_path + length);
-        length += part.size();
-    }
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    const bool connected = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return connected;
+    BoundedText path(address.sun_path);
+    for (const std::string_view part : parts)
+        path.Append(part);
+    const UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    return !path.Overflowed() && fd &&
+           connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
 }
 
 // DISPLAY is [host]:number[.screen]. A local display is reached through its
@@ -73,21 +70,22 @@ bool DesktopReachable() {
     return (x && XDisplayReachable(x)) || (wayland && WaylandReachable(wayland));
 }
 
-// "--text=" and the box's text, escaped to what the dialog's locale can read:
-// zenity refuses the whole text for one byte that is not valid UTF-8.
+// zenity's option for the text, and the box's text, escaped to what the
+// dialog's locale can read: zenity refuses the whole text for one byte that
+// is not valid UTF-8. kdialog takes the text alone.
+constexpr std::string_view ZenityTextOption = "--text=";
 struct DialogArgument {
-    std::array<char, sizeof "--text=" + MaxDialogTextLength> buffer;
-    const char* text;  // within the buffer, after the option's name
+    std::array<char, ZenityTextOption.size() + MaxDialogTextLength + 1> buffer;
+    const char* WithOption() const { return buffer.data(); }
+    const char* Text() const { return buffer.data() + ZenityTextOption.size(); }
 };
 
 void PrepareText(DialogArgument& argument, const char* text) {
-    constexpr std::string_view option = "--text=";
-    std::copy(option.begin(), option.end(), argument.buffer.begin());
+    BoundedText(argument.buffer).Append(ZenityTextOption);
     const std::string_view plain(text, strnlen(text, MaxBoxTextLength));
     const bool utf8 = LocaleIsUtf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
-    const auto room = std::span(argument.buffer).subspan(option.size());
+    const auto room = std::span(argument.buffer).subspan(ZenityTextOption.size());
     room[EscapeDialogText(plain, utf8, room)] = '\0';
-    argument.text = argument.buffer.data() + option.size();
 }
 
 // True when zenity's standard error, kept in `output`, says it could not open
@@ -95,7 +93,7 @@ void PrepareText(DialogArgument& argument, const char* text) {
 // at most a few warnings, so the first lines are enough.
 bool ZenityCouldNotOpenDisplay(int output) {
     std::array<char, 4096> buffer;
-    const ssize_t got = pread(output, buffer.data(), buffer.size(), 0);
+    const ssize_t got = RetryOnInterrupt([&] { return pread(output, buffer.data(), buffer.size(), 0); });
     std::string_view lines(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
     while (!lines.empty()) {
         const std::size_t length = std::min(lines.find('\n'), lines.size());
@@ -113,39 +111,41 @@ enum class Presented {
     Closed,    // answered No, closed, or a failure box was shown and closed
 };
 
+// A dialog program's status as an answer: 0 is Yes, up to `lastAnswer` No or
+// closed. Any other end says that no box was shown.
+Presented AsAnswer(const ProgramEnd& end, int lastAnswer) {
+    if (!end.exited || end.exitStatus > lastAnswer)
+        return Presented::NotShown;
+    return end.exitStatus == 0 ? Presented::Yes : Presented::Closed;
+}
+
+// Each program's option for each kind of box, in BoxKind's order.
+constexpr std::array<const char*, 4> ZenityDialogs = {"--question", "--question", "--error", "--warning"};
+constexpr std::array<const char*, 4> KdialogDialogs = {"--yesno", "--yesno", "--error", "--sorry"};
+constexpr auto ZenityTitleOption = JoinLiterals("--title=", ProductCaption);
+
 Presented RunZenity(const ProgramPath& zenity, BoxKind kind, const char* text) {
-    const char* dialog = IsQuestion(kind)              ? "--question"
-                         : kind == BoxKind::LoadFailure ? "--error"
-                                                        : "--warning";
     DialogArgument argument;
     PrepareText(argument, text);
-    static_assert(std::string_view(ProductCaption) == "Yorv");
-    const char* const argv[] = {"zenity", dialog, "--title=Yorv", "--no-markup", argument.buffer.data(), nullptr};
-    const int output = memfd_create("zenity-stderr", MFD_CLOEXEC);
-    const int status = RunProgram(zenity, argv, ChildRole::Dialog, output);
+    const char* const argv[] = {"zenity", ZenityDialogs[static_cast<int>(kind)], ZenityTitleOption.data(),
+                                "--no-markup", argument.WithOption(), nullptr};
+    const UniqueFd output(memfd_create("zenity-stderr", MFD_CLOEXEC));
+    const ProgramEnd end = RunProgram(zenity, argv, ChildRole::Dialog, output ? output.Get() : -1);
     // zenity says 1 for No, for a closed box, and when it could not open the display.
-    const bool noDisplay = output >= 0 && ExitedWith(status, 1) && ZenityCouldNotOpenDisplay(output);
-    if (output >= 0)
-        close(output);
-    if (ExitedWith(status, 0))
-        return Presented::Yes;
-    return ExitedWith(status, 1) && !noDisplay ? Presented::Closed : Presented::NotShown;
+    if (ExitedWith(end, 1) && output && ZenityCouldNotOpenDisplay(output.Get()))
+        return Presented::NotShown;
+    return AsAnswer(end, 1);
 }
 
 Presented RunKdialog(const ProgramPath& kdialog, BoxKind kind, const char* text) {
-    const char* dialog = IsQuestion(kind)              ? "--yesno"
-                         : kind == BoxKind::LoadFailure ? "--error"
-                                                        : "--sorry";
     // kdialog has no --no-markup, but Qt reads a text as rich only when a tag
     // stands before its first line break, and every first line here is fixed.
     DialogArgument argument;
     PrepareText(argument, text);
-    const char* const argv[] = {"kdialog", "--title", ProductCaption, dialog, argument.text, nullptr};
-    const int status = RunProgram(kdialog, argv, ChildRole::Dialog);
+    const char* const argv[] = {"kdialog", "--title", ProductCaption, KdialogDialogs[static_cast<int>(kind)],
+                                argument.Text(), nullptr};
     // 1 is No; 2 is Escape or the window's close button.
-    if (ExitedWith(status, 0))
-        return Presented::Yes;
-    return ExitedWith(status, 1) || ExitedWith(status, 2) ? Presented::Closed : Presented::NotShown;
+    return AsAnswer(RunProgram(kdialog, argv, ChildRole::Dialog), 2);
 }
 
 // The desktop's dialog program: the first of zenity and kdialog found is the
@@ -174,7 +174,7 @@ Presented AskOnTerminal(BoxKind kind, const char* text) {
         return Presented::NotShown;
     // Ctrl-C, a hang-up or SIGTERM while the user thinks end the run as a No.
     EndQuietlyOnEndingSignals();
-    std::fprintf(stderr, "%s\n%s\n[y/N] ", ProductCaption, text);
+    std::fprintf(stderr, "%s\n%s\n%s", ProductCaption, text, TerminalPrompt);
     char answer[16];
     if (!std::fgets(answer, sizeof answer, stdin))
         return Presented::Closed;

@@ -2,23 +2,19 @@
 
 #include <windows.h>
 
+#include "common/texts.h"
 #include "win/system_library.h"
 
 bool ShowMessageBox(BoxKind kind, const char* text) {
     // USER32 is loaded only when a box is shown: a run with nothing to send
     // then costs what an empty program costs, at start and at exit.
-    using MessageBoxFunction = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
     const HMODULE user32 = LoadSystemLibrary("USER32.DLL");
-    const auto messageBox = user32 ? reinterpret_cast<MessageBoxFunction>(
-                                         reinterpret_cast<void*>(GetProcAddress(user32, "MessageBoxA")))
-                                   : nullptr;
+    const auto messageBox = user32 ? GetSystemFunction<decltype(&MessageBoxA)>(user32, "MessageBoxA") : nullptr;
     if (!messageBox)
         return false;  // no box, no Yes
     // A WM_QUIT left in our queue (some mail providers post one) would end
     // the box's own message loop before the user sees it.
-    using PeekMessageFunction = BOOL(WINAPI*)(LPMSG, HWND, UINT, UINT, UINT);
-    const auto peekMessage =
-        reinterpret_cast<PeekMessageFunction>(reinterpret_cast<void*>(GetProcAddress(user32, "PeekMessageA")));
+    const auto peekMessage = GetSystemFunction<decltype(&PeekMessageA)>(user32, "PeekMessageA");
     MSG quit;
     while (peekMessage && peekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }

@@ -1,15 +1,16 @@
 #include "sender/report_sender.h"
 
+#include "common/bounded_text.h"
+#include "common/texts.h"
 #include "dump/crash_dump.h"
-#include "mail/failure_text.h"
 #include "mail/send_mail.h"
 #include "sender/message_box.h"
 #include "sender/sender_guard.h"
 
 namespace {
 
-void ShowFailedHandOff(SendMailOutcome outcome, const DumpPath& dumpPath) {
-    FailureMessage message;
+void ShowFailedHandOff(const SendMailOutcome& outcome, const DumpPath& dumpPath) {
+    BoxText message;
     DescribeFailedHandOff(message, outcome, dumpPath);
     ShowMessageBox(outcome.handOff == HandOff::Unavailable ? BoxKind::LoadFailure : BoxKind::SendFailure,
                    message.data());
@@ -17,10 +18,8 @@ void ShowFailedHandOff(SendMailOutcome outcome, const DumpPath& dumpPath) {
 
 // Whether the mail program sent the report: the user says so.
 bool UserSaysReportWasSent(const DumpPath& dumpPath) {
-    FailureMessage question;
-    TextCursor text{question};
-    Append(text, SentQuestionText);
-    Append(text, dumpPath.data());
+    BoxText question;
+    BoundedText(question).Append(SentQuestionText).Append(dumpPath.data());
     return ShowMessageBox(BoxKind::SentQuestion, question.data());
 }
 
@@ -36,9 +35,10 @@ int ReportSenderMain(void*, void*, char*, int) {
     if (!ShowMessageBox(BoxKind::Question, QuestionText))
         return 0;
     // The product may crash again while the mail client is open and write a
-    // new dump: only the one handed off may be marked.
+    // new dump: only the one handed off may be marked. A dump that cannot be
+    // identified now is gone, or could never be marked once sent.
     const DumpIdentity handedOff = IdentifyDump(dumpPath);
-    const SendMailOutcome outcome = SendReportMail(dumpPath);
+    const SendMailOutcome outcome = handedOff.known ? SendReportMail(dumpPath) : SendMailOutcome{HandOff::ReportGone};
     switch (outcome.handOff) {
     case HandOff::Accepted:
         MarkReportSent(dumpPath, handedOff);

@@ -29,10 +29,11 @@ class WindowsScenario(Scenario):
     planted: bool = False            # a MAPI32.DLL without MAPISendMail beside the sender
     provider: tuple = ()             # (variable, value) pairs for the test MAPI32.DLL
     held: tuple = None               # another program holds the dump: (how, milliseconds, counted from)
+    removed: bool = False            # the dump is deleted while the question is open
 
     @property
     def handed_off(self):
-        return super().handed_off and self.mail != NO_ENTRY
+        return super().handed_off and self.mail != NO_ENTRY and not self.removed
 
     def box_texts(self, dump_path):
         """The boxes a run shows, in order: (kind, text)."""
@@ -62,6 +63,8 @@ SCENARIOS = walked_by(WindowsScenario, [
                     held=(EXCLUSIVE, 1000, OPENED)),
     WindowsScenario("a sent dump held unshared past the wait is not offered", dump=SENT, boxes=(),
                     held=(EXCLUSIVE, 0, RELEASED)),
+    WindowsScenario("vanishes before the hand-off: nothing to attach", removed=True, boxes=ASKED_THEN_WARNED,
+                    mail=Fail(0, "MAPI_E_ATTACHMENT_OPEN_FAILURE(12)")),
     WindowsScenario("a provider's WM_QUIT does not hide the failure box", mail=Fail(2, "MAPI_E_FAILURE(2)"),
                     boxes=ASKED_THEN_WARNED, provider=(("YORV_MAPI_POST_QUIT", "1"),)),
 ])
@@ -185,8 +188,8 @@ class Scenarios(unittest.TestCase):
             self.wine.run("reg", "add", r"HKCU\Environment", "/v", name, "/d",
                           rf"{self.wine.temp_path}\{folder}" if folder else self.wine.temp_path, "/f")
 
-    def press(self, button, output: Path):
-        self.wine.start(ARGS.press, button, "20000", output=output).wait(timeout=60)
+    def press(self, button, output: Path, *remove):
+        self.wine.start(ARGS.press, button, "20000", *remove, output=output).wait(timeout=60)
         return output.read_text()
 
     def run_scenario(self, scenario: WindowsScenario):
@@ -220,7 +223,9 @@ class Scenarios(unittest.TestCase):
         shown = []
         try:
             for kind in scenario.boxes:
-                shown.append(self.press(scenario.answer if kind == "question" else "ok", self.root / "pressed.txt"))
+                question = kind == "question"
+                remove = [rf"{self.wine.temp_path}\yorv_crash_dump.txt"] if question and scenario.removed else []
+                shown.append(self.press(scenario.answer if question else "ok", self.root / "pressed.txt", *remove))
             sender.wait(timeout=30)
         except subprocess.TimeoutExpired:
             sender.kill()
@@ -250,7 +255,9 @@ class Scenarios(unittest.TestCase):
             self.assertIn("kernel32.dll", loaded)
             self.assertEqual(GUI_LIBRARIES & loaded, set())
         self.assertEqual(self.mapi_log(), self.expected_mapi_log(scenario, dump_path))
-        if isinstance(scenario.dump, bytes):
+        if scenario.removed:
+            self.assertFalse(dump.exists(), "the dump was created again")
+        elif isinstance(scenario.dump, bytes):
             self.assertEqual(dump.read_bytes(), scenario.after or scenario.dump)
 
     def test_scenarios(self):

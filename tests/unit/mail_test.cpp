@@ -6,6 +6,7 @@
 
 #include "mail/mapi_error.h"
 #include "mail/mapi_message.h"
+#include "mail/send_mail.h"
 
 namespace {
 
@@ -67,17 +68,17 @@ TEST(ReportMessage, FillsOnlyTheRecordsFields) {
 TEST(FailureText, ComposesFiveLinesAndFitsTheLongestPath) {
     DumpPath dumpPath{};
     std::strcpy(dumpPath.data(), "C:\\Temp\\yorv_crash_dump.txt");
-    FailureMessage message;
-    ComposeMapiFailureText(message, {HandOff::Failed, 1}, dumpPath);
+    BoxText message;
+    DescribeFailedHandOff(message, {.handOff = HandOff::Failed, .mapiResult = 1}, dumpPath);
     EXPECT_STREQ(message.data(),
                  "Failed to send e-mail message.\nMAPI error code: MAPI_E_USER_ABORT(1).\n\n"
                  "Error report saved to file:\nC:\\Temp\\yorv_crash_dump.txt");
-    ComposeMapiFailureText(message, {HandOff::Unavailable, 0}, dumpPath);
+    DescribeFailedHandOff(message, {HandOff::Unavailable}, dumpPath);
     EXPECT_STREQ(message.data(), "Failed to load MAPI32.DLL");
 
     dumpPath.fill('p');
     dumpPath.back() = '\0';
-    ComposeMapiFailureText(message, {HandOff::Failed, 13}, dumpPath);
+    DescribeFailedHandOff(message, {.handOff = HandOff::Failed, .mapiResult = 13}, dumpPath);
     EXPECT_EQ(std::strlen(message.data()), 373u);
 }
 

@@ -58,17 +58,17 @@ const Row rows[] = {
 TEST(StatusLine, ReadsAndMarksEachRow) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string_view head = std::string_view(row.file).substr(0, StatusHeadBytes);
-        EXPECT_EQ(StatusLineSaysSent(ReadStatusLine(head)), row.saysSent);
+        const std::string_view head = std::string_view(row.file).substr(0, StatusWindowBytes);
+        EXPECT_EQ(StatusLineSaysSent(ParseStatusLine(head)), row.saysSent);
 
         // Marking as the file layer does: edit the head, write back what it says.
-        StatusHead buffer{};
+        StatusWindow buffer{};
         std::copy(head.begin(), head.end(), buffer.begin());
-        const std::size_t length = MarkStatusHead(std::span(buffer).first(head.size()));
+        const std::size_t length = MarkStatusLine(std::span(buffer).first(head.size()));
         const std::string file = std::string(buffer.data(), length) + row.file.substr(length);
         EXPECT_EQ(file, row.marked.empty() ? row.file : row.marked);
         if (length > 0) {
-            EXPECT_TRUE(StatusLineSaysSent(ReadStatusLine(std::string_view(file).substr(0, StatusHeadBytes))));
+            EXPECT_TRUE(StatusLineSaysSent(ParseStatusLine(std::string_view(file).substr(0, StatusWindowBytes))));
         }
     }
 }

@@ -1,7 +1,8 @@
 // Waits for the "Yorv" box, prints its buttons and text, and presses the
 // button asked for. (The icon is a handle of the sender's process, which
 // cannot be read from here: the suite checks the box's style instead.)
-// Usage: press_button yes|no|ok|none [timeout-ms]; none leaves the box open.
+// Usage: press_button yes|no|ok|none [timeout-ms] [REMOVE]; none leaves the
+// box open, and the file REMOVE, if given, is deleted before the press.
 // Or, as a program that holds the dump: press_button hold-writing|hold-exclusive
 // PATH MS [AFTER] holds PATH open (for writing, sharing it for reading only; or
 // for reading, sharing nothing) for MS milliseconds, counted from when the file
@@ -73,6 +74,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "none") == 0)
         return 0;
 
+    if (argc > 3)
+        DeleteFileA(argv[3]);
     const int id = std::strcmp(argv[1], "yes") == 0 ? IDYES : std::strcmp(argv[1], "no") == 0 ? IDNO : IDOK;
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
     while (IsWindow(box) && GetTickCount() - start < timeout)

@@ -1,0 +1,54 @@
+#pragma once
+
+// Every sentence a user of the sender can see, on either platform, and the
+// buffer a box's text is composed in. Windows says what Yorv has always said;
+// Linux speaks of its own tools.
+
+#include <array>
+
+// The caption of every box, and the mail's subject.
+inline constexpr char ProductCaption[] = "Yorv";
+inline constexpr char ReportSubject[] = "Yorv: Crash Report";
+
+inline constexpr char QuestionText[] =
+    "The error report was created for last Yorv crash.\n"
+    "Send error information to Dravonel Tech Support?";
+
+// Linux: asked once a mail program was started with the report; the dump's
+// path follows.
+inline constexpr char SentQuestionText[] =
+    "Was the crash report sent to Dravonel Tech Support?\n"
+    "Answer when you are done in your mail program. If you say No, you will be asked again next time.\n"
+    "\n"
+    "If your mail program did not attach it, the report is the file:\n";
+
+// Linux: after a question shown on the terminal.
+inline constexpr char TerminalPrompt[] = "[y/N] ";
+
+// A failed hand-off: this opening, the reason, this closing, the dump's path.
+inline constexpr char SendFailureOpening[] = "Failed to send e-mail message.\n";
+inline constexpr char SendFailureClosing[] = ".\n\nError report saved to file:\n";
+
+// Windows: the mail library is missing; and the reason of a failed hand-off,
+// this label followed by the result code's text (FormatMapiError).
+inline constexpr char MapiLoadFailureText[] = "Failed to load MAPI32.DLL";
+inline constexpr char MapiErrorCodeLabel[] = "MAPI error code: ";
+
+// Linux: the reasons of a failed hand-off through xdg-email.
+inline constexpr char NoMailProgramReason[] =
+    "No mail program could be started: xdg-email (from xdg-utils) was not found";
+inline constexpr char ReportGoneReason[] = "the report file was gone or replaced before it could be attached";
+inline constexpr char XdgEmailSignalReason[] = "xdg-email was stopped by signal ";  // and its number
+// xdg-email's documented statuses, by status; the others are "failed".
+inline constexpr std::array<const char*, 6> XdgEmailStatusReasons = {
+    nullptr,
+    "xdg-email reported a syntax error (status 1)",
+    "xdg-email could not find the report file (status 2)",
+    "xdg-email found no mail program to use (status 3)",
+    nullptr,
+    "xdg-email had no permission to read the report file (status 5)",
+};
+inline constexpr char XdgEmailFailedReason[] = "xdg-email failed (status ";  // the status and ")"
+
+// A box's text: at most 373 characters on Windows, 395 on Linux.
+using BoxText = std::array<char, 1024>;

@@ -1,0 +1,29 @@
+#include "mail/send_mail.h"
+
+#include "common/bounded_text.h"
+
+// Linux names a failure by what became of xdg-email.
+
+namespace {
+
+void AppendReason(BoundedText& text, const SendMailOutcome& outcome) {
+    if (outcome.handOff == HandOff::Unavailable)
+        text.Append(NoMailProgramReason);
+    else if (outcome.handOff == HandOff::ReportGone)
+        text.Append(ReportGoneReason);
+    else if (outcome.signal != 0)
+        text.Append(XdgEmailSignalReason).AppendDecimal(outcome.signal);
+    else if (outcome.exitStatus < static_cast<int>(XdgEmailStatusReasons.size()) && XdgEmailStatusReasons[outcome.exitStatus])
+        text.Append(XdgEmailStatusReasons[outcome.exitStatus]);
+    else
+        text.Append(XdgEmailFailedReason).AppendDecimal(outcome.exitStatus).Append(")");
+}
+
+}  // namespace
+
+void DescribeFailedHandOff(BoxText& message, const SendMailOutcome& outcome, const DumpPath& dumpPath) {
+    BoundedText text(message);
+    text.Append(SendFailureOpening);
+    AppendReason(text, outcome);
+    text.Append(SendFailureClosing).Append(dumpPath.data());
+}
