@@ -1,11 +1,6 @@
-# What the packages say of themselves and what each holds, all in one place.
-set(YORV_PACKAGE_MAINTAINER "" CACHE STRING
-    "The packages' maintainer (default: Dravonel Tech Support <the support address>)")
-if(YORV_PACKAGE_MAINTAINER)
-  set(YORV_MAINTAINER "${YORV_PACKAGE_MAINTAINER}")
-else()
-  set(YORV_MAINTAINER "Dravonel Tech Support <${YORV_SUPPORT_MAIL_ADDRESS}>")
-endif()
+# What the packages say of themselves, all in one place. Only a build of the
+# sender on its own makes packages: taken into a product's build, it leaves
+# CPack to the product.
 
 set(CPACK_PACKAGE_NAME yorv-report-sender)
 set(CPACK_PACKAGE_VENDOR Dravonel)
@@ -27,40 +22,20 @@ endif()
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION mail)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS xdg-utils)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "zenity | kdialog")
-
-# Every package holds the sender (component "sender"). The archives and a
-# plain install add the licence and the third-party notice; the .deb has
-# Debian's machine-readable copyright file instead, with its changelog and
-# lintian's override.
-if(WIN32)
-  set(notices_directory .)
-  set(notices_platform windows)
-else()
-  set(notices_directory share/doc/yorv-report-sender)
-  set(notices_platform linux)
-endif()
-install(FILES LICENSE DESTINATION ${notices_directory} COMPONENT notices)
-install(FILES packaging/third-party-${notices_platform}.txt DESTINATION ${notices_directory}
-        RENAME THIRD-PARTY-NOTICES COMPONENT notices)
-if(NOT WIN32)
-  # The changelog's date is the build's time stamp, and gzip -n keeps the
-  # file's name and time out, so the .deb stays reproducible.
-  set(previous_epoch "$ENV{SOURCE_DATE_EPOCH}")
-  set(ENV{SOURCE_DATE_EPOCH} ${YORV_SOURCE_DATE_EPOCH})
-  string(TIMESTAMP YORV_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
-  set(ENV{SOURCE_DATE_EPOCH} "${previous_epoch}")
-  configure_file(packaging/changelog.in changelog @ONLY)
-  execute_process(COMMAND gzip -9n -c changelog OUTPUT_FILE changelog.gz
-                  WORKING_DIRECTORY ${PROJECT_BINARY_DIR} COMMAND_ERROR_IS_FATAL ANY)
-  install(FILES packaging/copyright ${PROJECT_BINARY_DIR}/changelog.gz
-          DESTINATION share/doc/yorv-report-sender COMPONENT debian EXCLUDE_FROM_ALL)
-  install(FILES packaging/lintian-overrides DESTINATION share/lintian/overrides
-          RENAME yorv-report-sender COMPONENT debian EXCLUDE_FROM_ALL)
+# The boxes need one of the two on a desktop: started by the product, the
+# sender has no terminal to ask on, and a report nobody is asked about never
+# leaves.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, zenity | kdialog")
+if(YORV_SOURCE_URL)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${YORV_SOURCE_URL}")
 endif()
 
-# Read by CPack for each package: the time stamp, and the components it holds.
+# Folders 0755, and a .deb's members 0644, whatever the builder's umask.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack_permissions.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack_deb_modes.cmake)
+
+# Read by CPack for each package: the time stamp, the time zone, and the
+# components it holds.
 configure_file(cmake/cpack_options.cmake.in cpack_options.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack_options.cmake)
 

@@ -34,7 +34,3 @@ else()
   add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
                       -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
 endif()
-
-# Stripping a PE file stamps it anew (binutils), so installing with --strip
-# takes the same time stamp as the link, and the bytes the packages hold.
-install(CODE "set(ENV{SOURCE_DATE_EPOCH} ${YORV_SOURCE_DATE_EPOCH})" ALL_COMPONENTS)
