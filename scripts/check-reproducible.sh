@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds every release artefact twice, from two copies of this tree in two
 # folders a day apart: the first with every file dated a day back, the second
-# with the clock a day ahead (faketime). Compares their checksums: the three
-# executables and the four packages; and what `cmake --install --strip` puts
-# in place with what the packages hold. Exits non-zero if any differ.
+# with the clock a day ahead (faketime), in another time zone and under umask
+# 077. Compares their checksums: the three executables and the four packages;
+# checks that every package holds folders 0755 and files 0644 or 0755; and
+# compares what `cmake --install --strip` puts in place with what the
+# packages hold. Exits non-zero if any differ.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh release
@@ -20,7 +22,7 @@ build() {  # COPY [CLOCK...]: builds one copy, its output kept aside (make frets
     { cat "$scratch/$copy.log" >&2; exit 1; }
 }
 build first
-build second faketime -f '+1d'
+(umask 077; export TZ=America/New_York; build second faketime -f '+1d')
 
 artefacts=(linux/yorv-report-sender windows/yorv-report-sender.exe windows-x86/yorv-report-sender.exe)
 for build in "$scratch/first/yorv/build/release"/*; do
@@ -35,6 +37,18 @@ for artefact in "${artefacts[@]}"; do
   second=$(sha256sum < "$scratch/second/yorv/build/release/$artefact" | cut -c1-16)
   printf '%-52s %-16s %-16s %s\n' "$artefact" "$first" "$second" "$([ "$first" = "$second" ] || echo DIFFERS)"
   [ "$first" = "$second" ] || differ=1
+done
+# Folders 0755, files 0644 or 0755, in the packages the second copy made.
+for package in "$scratch/second/yorv/build/release"/*/yorv-report-sender[-_]*.{deb,tar.gz,zip}; do
+  case $package in
+    *.deb) modes=$(dpkg-deb --fsys-tarfile "$package" | tar -tvf - | cut -c1-10) ;;
+    *.tar.gz) modes=$(tar -tvzf "$package" | cut -c1-10) ;;
+    *.zip) modes=$(unzip -Z "$package" | sed -n 's/^\([-d][-rwx]\{9\}\) .*/\1/p') ;;
+  esac
+  if grep -vxE 'drwxr-xr-x|-rw-r--r--|-rwxr-xr-x' <<<"$modes"; then
+    echo "${package##*/} holds the modes above" >&2
+    differ=1
+  fi
 done
 # What `cmake --install --strip` puts in place is what the packages hold.
 release=$scratch/first/yorv/build/release

@@ -3,15 +3,26 @@
 # a bounded fuzzing run, and both Windows builds under Wine; then makes the
 # packages of the release builds, lints the .deb, checks that a version set
 # when configuring reaches the Windows executable, and builds every package
-# twice to check that the bytes are the same.
+# twice to check that the bytes are the same. It ends with one line counting
+# the tests of every CTest run, the skipped ones named above it; on a failure
+# it stops there, with a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh build windows windows-x86 fuzz release
-for preset in linux asan fuzz windows windows-x86; do
+presets=(linux asan fuzz windows windows-x86)
+for preset in "${presets[@]}"; do rm -f "build/$preset/ctest-results.xml"; done
+summary() {
+  local results=()
+  for preset in "${presets[@]}"; do results+=("build/$preset/ctest-results.xml"); done
+  echo "=== summary"
+  python3 scripts/test-summary.py "${results[@]}"
+}
+trap summary EXIT
+for preset in "${presets[@]}"; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)"
-  ctest --preset "$preset"
+  ctest --preset "$preset" --output-junit "$PWD/build/$preset/ctest-results.xml"
 done
 # Nothing in the Linux sender can throw, so the exception runtime stays out.
 if nm build/linux/yorv-report-sender | grep -E ' (__cxa_throw|__cxa_demangle)$'; then
