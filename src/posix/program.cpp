@@ -32,24 +32,6 @@ extern "C" void EndDialogAndExit(int) {
     _exit(0);
 }
 
-}  // namespace
-
-void EndQuietlyOnEndingSignals() {
-    struct sigaction action = {};
-    action.sa_handler = EndDialogAndExit;
-    sigfillset(&action.sa_mask);
-    for (const int signalNumber : EndingSignals) {
-        struct sigaction current;
-        // nohup and a shell's background jobs ignore SIGHUP and SIGINT on purpose.
-        if (signalNumber != SIGTERM && sigaction(signalNumber, nullptr, &current) == 0 &&
-            current.sa_handler == SIG_IGN)
-            continue;
-        sigaction(signalNumber, &action, nullptr);
-    }
-}
-
-namespace {
-
 sigset_t SignalSet(std::initializer_list<int> signals) {
     sigset_t set;
     sigemptyset(&set);
@@ -129,4 +111,18 @@ ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], Chil
 
 bool ExitedWith(const ProgramEnd& end, int status) {
     return end.exited && end.exitStatus == status;
+}
+
+void EndQuietlyOnEndingSignals() {
+    struct sigaction action = {};
+    action.sa_handler = EndDialogAndExit;
+    sigfillset(&action.sa_mask);
+    for (const int signalNumber : EndingSignals) {
+        struct sigaction current;
+        // nohup and a shell's background jobs ignore SIGHUP and SIGINT on purpose.
+        if (signalNumber != SIGTERM && sigaction(signalNumber, nullptr, &current) == 0 &&
+            current.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signalNumber, &action, nullptr);
+    }
 }
