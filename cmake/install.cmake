@@ -4,6 +4,11 @@
 
 set(YORV_DOC_DIR share/doc/yorv-report-sender)
 
+# Stripping a PE file stamps it anew (binutils), so installing with --strip
+# takes the same time stamp as the link, and the bytes the packages hold.
+# First of the rules, before anything is stripped.
+install(CODE "set(ENV{SOURCE_DATE_EPOCH} ${YORV_SOURCE_DATE_EPOCH})" ALL_COMPONENTS)
+
 # Folders 0755 and files 0644 or 0755, whatever the builder's umask. The
 # install rules give the files their modes; the folders CMake makes on the
 # way take the umask, so those this install makes are set at its end.
@@ -25,10 +30,6 @@ else()
   # Started by the product, never by users: off PATH.
   install(TARGETS yorv-report-sender RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/yorv COMPONENT sender)
 endif()
-
-# Stripping a PE file stamps it anew (binutils), so installing with --strip
-# takes the same time stamp as the link, and the bytes the packages hold.
-install(CODE "set(ENV{SOURCE_DATE_EPOCH} ${YORV_SOURCE_DATE_EPOCH})" ALL_COMPONENTS)
 
 set(YORV_PACKAGE_MAINTAINER "" CACHE STRING
     "The packages' maintainer (default: Dravonel Tech Support <the support address>)")
