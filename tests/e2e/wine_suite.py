@@ -336,6 +336,8 @@ if __name__ == "__main__":
     ARGS, rest = parser.parse_known_args()
     try:
         subprocess.run([ARGS.loader, "--version"], capture_output=True, timeout=60)
+    except FileNotFoundError:  # Debian's wine32:i386 is not installed
+        LOADER_REFUSED = f"{ARGS.loader} is not installed: no 32-bit Wine here"
     except OSError as error:  # a kernel without 32-bit support refuses the x86 loader
         LOADER_REFUSED = f"{ARGS.loader} cannot run on this machine: {error.strerror}"
     result = unittest.main(argv=[sys.argv[0], *rest], verbosity=2, exit=False).result
