@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
         seeds.emplace_back();
     const DWORD deadline = GetTickCount() + std::strtoul(argv[2], nullptr, 10) * 1000;
     const std::uint64_t seed = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : GetTickCount();
-    constexpr int WorkerCount = 4;
+    constexpr int WorkerCount = 8;
     Worker workers[WorkerCount];
     HANDLE threads[WorkerCount];
     for (int number = 0; number < WorkerCount; ++number) {
