@@ -32,28 +32,21 @@ if(NOT copyright MATCHES "\nSource: ${source_url}\n" OR NOT notices MATCHES "pub
   message(FATAL_ERROR "the source address is missing from the copyright file or the notices")
 endif()
 
-foreach(bad "Support <support@example.com>" "a@example.com,b@example.com" "support\"@example.com")
+# A setting that must stop the configuration, and what the error then says.
+function(check_refused setting value says)
   file(REMOVE_RECURSE ${BINARY_DIR}/refused)
-  execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BINARY_DIR}/refused
-                          -DYORV_SUPPORT_MAIL_ADDRESS=${bad}
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BINARY_DIR}/refused "-D${setting}=${value}"
                   RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE error)
-  if(NOT failed OR NOT error MATCHES "which is not")
-    message(FATAL_ERROR "the address '${bad}' was not refused: ${error}")
+  if(NOT failed OR NOT error MATCHES "${says}")
+    message(FATAL_ERROR "${setting}=${value} was not refused: ${error}")
   endif()
+endfunction()
+foreach(bad "Support <support@example.com>" "a@example.com,b@example.com" "support\"@example.com")
+  check_refused(YORV_SUPPORT_MAIL_ADDRESS "${bad}" "which is not")
 endforeach()
 foreach(bad http://example.com/yorv "https://example.com/a b")
-  file(REMOVE_RECURSE ${BINARY_DIR}/refused)
-  execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BINARY_DIR}/refused -DYORV_SOURCE_URL=${bad}
-                  RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE error)
-  if(NOT failed OR NOT error MATCHES "YORV_SOURCE_URL is")
-    message(FATAL_ERROR "the source address '${bad}' was not refused: ${error}")
-  endif()
+  check_refused(YORV_SOURCE_URL "${bad}" "YORV_SOURCE_URL is")
 endforeach()
 foreach(bad banana 1.2 1.2.3.4.5 1.65536.0)
-  file(REMOVE_RECURSE ${BINARY_DIR}/refused)
-  execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BINARY_DIR}/refused -DYORV_VERSION=${bad}
-                  RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE error)
-  if(NOT failed OR NOT error MATCHES "YORV_VERSION is")
-    message(FATAL_ERROR "the version '${bad}' was not refused: ${error}")
-  endif()
+  check_refused(YORV_VERSION "${bad}" "YORV_VERSION is")
 endforeach()
