@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
@@ -18,23 +21,12 @@
 
 namespace {
 
-std::vector<std::string> ReadSeeds(const std::string& folder) {
+std::vector<std::string> ReadSeeds(const char* folder) {
     std::vector<std::string> seeds;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        std::string seed;
-        if (std::FILE* file = std::fopen((folder + "\\" + found.cFileName).c_str(), "rb")) {
-            for (int c; (c = std::fgetc(file)) != EOF;)
-                seed += static_cast<char>(c);
-            std::fclose(file);
-        }
-        seeds.push_back(seed);
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        seeds.emplace_back(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
     return seeds;
 }
 
