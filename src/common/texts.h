@@ -39,13 +39,15 @@ inline constexpr char NoMailProgramReason[] =
     "No mail program could be started: xdg-email (from xdg-utils) was not found";
 inline constexpr char ReportGoneReason[] = "the report file was gone or replaced before it could be attached";
 inline constexpr char XdgEmailSignalReason[] = "xdg-email was stopped by signal ";  // and its number
-// xdg-email's documented statuses, by status; the others are "failed".
-inline constexpr std::array<const char*, 6> XdgEmailStatusReasons = {
-    nullptr,
+// xdg-email's documented statuses, by status; the others, the empty ones
+// among them, are "failed". Characters, not pointers, which a static PIE
+// would relocate at every start.
+inline constexpr char XdgEmailStatusReasons[6][64] = {
+    "",
     "xdg-email reported a syntax error (status 1)",
     "xdg-email could not find the report file (status 2)",
     "xdg-email found no mail program to use (status 3)",
-    nullptr,
+    "",
     "xdg-email had no permission to read the report file (status 5)",
 };
 inline constexpr char XdgEmailFailedReason[] = "xdg-email failed (status ";  // the status and ")"

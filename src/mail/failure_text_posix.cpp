@@ -1,5 +1,7 @@
 #include "mail/send_mail.h"
 
+#include <iterator>
+
 #include "common/bounded_text.h"
 
 // Linux names a failure by what became of xdg-email.
@@ -13,7 +15,8 @@ void AppendReason(BoundedText& text, const SendMailOutcome& outcome) {
         text.Append(ReportGoneReason);
     else if (outcome.signal != 0)
         text.Append(XdgEmailSignalReason).AppendDecimal(outcome.signal);
-    else if (outcome.exitStatus < static_cast<int>(XdgEmailStatusReasons.size()) && XdgEmailStatusReasons[outcome.exitStatus])
+    else if (outcome.exitStatus < static_cast<int>(std::size(XdgEmailStatusReasons)) &&
+             *XdgEmailStatusReasons[outcome.exitStatus] != '\0')
         text.Append(XdgEmailStatusReasons[outcome.exitStatus]);
     else
         text.Append(XdgEmailFailedReason).AppendDecimal(outcome.exitStatus).Append(")");

@@ -119,15 +119,17 @@ Presented AsAnswer(const ProgramEnd& end, int lastAnswer) {
     return end.exitStatus == 0 ? Presented::Yes : Presented::Closed;
 }
 
-// Each program's option for each kind of box, in BoxKind's order.
-constexpr std::array<const char*, 4> ZenityDialogs = {"--question", "--question", "--error", "--warning"};
-constexpr std::array<const char*, 4> KdialogDialogs = {"--yesno", "--yesno", "--error", "--sorry"};
+// Each program's option for a kind of box. Chosen in code, not from a table
+// of pointers, each of which a static PIE relocates at every start.
+const char* DialogOption(BoxKind kind, const char* question, const char* error, const char* warning) {
+    return IsQuestion(kind) ? question : kind == BoxKind::LoadFailure ? error : warning;
+}
 constexpr auto ZenityTitleOption = JoinLiterals("--title=", ProductCaption);
 
 Presented RunZenity(const ProgramPath& zenity, BoxKind kind, const char* text) {
     DialogArgument argument;
     PrepareText(argument, text);
-    const char* const argv[] = {"zenity", ZenityDialogs[static_cast<int>(kind)], ZenityTitleOption.data(),
+    const char* const argv[] = {"zenity", DialogOption(kind, "--question", "--error", "--warning"), ZenityTitleOption.data(),
                                 "--no-markup", argument.WithOption(), nullptr};
     const UniqueFd output(memfd_create("zenity-stderr", MFD_CLOEXEC));
     const ProgramEnd end = RunProgram(zenity, argv, ChildRole::Dialog, output ? output.Get() : -1);
@@ -142,7 +144,7 @@ Presented RunKdialog(const ProgramPath& kdialog, BoxKind kind, const char* text)
     // stands before its first line break, and every first line here is fixed.
     DialogArgument argument;
     PrepareText(argument, text);
-    const char* const argv[] = {"kdialog", "--title", ProductCaption, KdialogDialogs[static_cast<int>(kind)],
+    const char* const argv[] = {"kdialog", "--title", ProductCaption, DialogOption(kind, "--yesno", "--error", "--sorry"),
                                 argument.Text(), nullptr};
     // 1 is No; 2 is Escape or the window's close button.
     return AsAnswer(RunProgram(kdialog, argv, ChildRole::Dialog), 2);
