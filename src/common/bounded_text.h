@@ -46,7 +46,6 @@ public:
         return Append({first, digits.end()});
     }
 
-    std::size_t Length() const { return length_; }
     bool Overflowed() const { return overflowed_; }
 
 private:

@@ -195,6 +195,7 @@ class Scenarios(unittest.TestCase):
     def run_scenario(self, scenario: WindowsScenario):
         folder = self.wine.temp / scenario.temp if scenario.temp else self.wine.temp
         dump = folder / "yorv_crash_dump.txt"
+        dump_path = rf"{self.wine.temp_path}\yorv_crash_dump.txt"  # as the sender names it, outside a subfolder
         self.place_dump(dump, scenario.dump, scenario.readonly)
         self.log.unlink(missing_ok=True)
         shutil.copy(ARGS.mapi_no_entry if scenario.mail == NO_ENTRY else ARGS.mapi, self.wine.system / "mapi32.dll")
@@ -214,8 +215,8 @@ class Scenarios(unittest.TestCase):
             how, milliseconds, counted_from = scenario.held
             after = {OPENED: [], MAPI_CALLED: [windows_path(self.log)], RELEASED: [windows_path(released)]}
             holding = self.root / "holding.txt"
-            holder = self.wine.start(ARGS.press, how, rf"{self.wine.temp_path}\yorv_crash_dump.txt", str(milliseconds),
-                                     *after[counted_from], output=holding)
+            holder = self.wine.start(ARGS.press, how, dump_path, str(milliseconds), *after[counted_from],
+                                     output=holding)
             self.assertTrue(wait_until(lambda: "holding" in holding.read_text()), "the dump could not be held")
         trace = self.root / "trace.txt"
         sender = self.wine.start(home / Path(ARGS.sender).name, "/ignored", output=trace, env=env,
@@ -224,7 +225,7 @@ class Scenarios(unittest.TestCase):
         try:
             for kind in scenario.boxes:
                 question = kind == "question"
-                remove = [rf"{self.wine.temp_path}\yorv_crash_dump.txt"] if question and scenario.removed else []
+                remove = [dump_path] if question and scenario.removed else []
                 shown.append(self.press(scenario.answer if question else "ok", self.root / "pressed.txt", *remove))
             sender.wait(timeout=30)
         except subprocess.TimeoutExpired:
@@ -237,7 +238,6 @@ class Scenarios(unittest.TestCase):
                 released.touch()
                 holder.wait(timeout=30)
 
-        dump_path = rf"{self.wine.temp_path}\yorv_crash_dump.txt"
         if scenario.temp:
             # Outside the code page the dump goes by its folder's short name: plain ASCII.
             dump_path = re.search(r"path=(.*) name=", "\n".join(self.mapi_log())).group(1)
