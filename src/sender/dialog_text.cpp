@@ -73,7 +73,10 @@ std::size_t EscapeDialogText(std::string_view text, bool utf8, std::span<char> o
 bool IsCannotOpenDisplayLine(std::string_view line) {
     constexpr std::string_view program = "(zenity:";
     constexpr std::string_view warning = "): Gtk-WARNING **: ";
-    constexpr std::string_view message = "cannot open display:";
+    // GTK 3's words, then GTK 4's (zenity 4).
+    const auto saysSo = [](std::string_view message) {
+        return message.starts_with("cannot open display:") || message.starts_with("Failed to open display");
+    };
     if (!line.starts_with(program))
         return false;
     line.remove_prefix(program.size());
@@ -81,13 +84,13 @@ bool IsCannotOpenDisplayLine(std::string_view line) {
     if (!line.starts_with(warning))
         return false;
     line.remove_prefix(warning.size());
-    if (line.starts_with(message))
+    if (saysSo(line))
         return true;
-    // GTK 3.24 puts the time first: "HH:MM:SS.mmm: ".
+    // GTK 3.24 and GTK 4 put the time first: "HH:MM:SS.mmm: ".
     const std::size_t time = line.find(": ");
     if (time == 0 || time == std::string_view::npos ||
         std::string_view(line.data(), time).find_first_not_of("0123456789:.") != std::string_view::npos)
         return false;
     line.remove_prefix(time + 2);
-    return line.starts_with(message);
+    return saysSo(line);
 }

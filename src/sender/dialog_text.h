@@ -26,5 +26,5 @@ bool LocaleIsUtf8(const char* lcAll, const char* lcCtype, const char* lang);
 std::size_t EscapeDialogText(std::string_view text, bool utf8, std::span<char> out);
 
 // True for GTK's "(zenity:PID): Gtk-WARNING **: HH:MM:SS.mmm: cannot open
-// display: NAME", with or without the time.
+// display: NAME" and GTK 4's "... Failed to open display", with or without the time.
 bool IsCannotOpenDisplayLine(std::string_view line);

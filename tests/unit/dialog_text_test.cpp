@@ -45,6 +45,8 @@ TEST(DialogText, EscapesWhatTheLocaleCannotRead) {
 TEST(DialogText, KnowsZenitysCannotOpenDisplay) {
     EXPECT_TRUE(IsCannotOpenDisplayLine("(zenity:4242): Gtk-WARNING **: 10:31:07.512: cannot open display: :0"));
     EXPECT_TRUE(IsCannotOpenDisplayLine("(zenity:17): Gtk-WARNING **: cannot open display: host:10.0"));
+    EXPECT_TRUE(IsCannotOpenDisplayLine("(zenity:945): Gtk-WARNING **: 22:51:07.950: Failed to open display"));
+    EXPECT_TRUE(IsCannotOpenDisplayLine("(zenity:945): Gtk-WARNING **: Failed to open display"));
     EXPECT_FALSE(IsCannotOpenDisplayLine("(zenity:4242): Gtk-WARNING **: 10:31:07.512: Locale not supported"));
     EXPECT_FALSE(IsCannotOpenDisplayLine("(kdialog:1): Gtk-WARNING **: cannot open display: :0"));
     EXPECT_FALSE(IsCannotOpenDisplayLine("cannot open display: :0"));
