@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Installs, on Debian 12 as root, the packages named by the given groups:
-#   build  - native build and tests;  windows - MinGW-w64 and Wine (x64);
+# Installs, on Debian 12 or 13 as root, the packages named by the given groups:
+#   build  - native build and tests (e2fsprogs, mount: the loop-mounted row);
+#   windows - MinGW-w64 and Wine (x64);
 #   windows-x86 - Wine for 32-bit programs, wanted but not needed;
 #   fuzz   - clang with libFuzzer;     try     - what the sample run uses;
 #   bench  - what the benchmarks use;  release - the packages and their checks.
 # Packages already present are left alone; without root nothing is installed.
 set -euo pipefail
 declare -A groups=(
-  [build]="cmake make g++ libgtest-dev libxxhash-dev python3 valgrind bc"
+  [build]="cmake make g++ libgtest-dev libxxhash-dev python3 valgrind bc e2fsprogs mount"
   [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64"
   [windows-x86]="wine32:i386"
-  [fuzz]="clang libclang-rt-14-dev"
+  [fuzz]="clang libclang-rt-dev"
   [try]="cmake make g++ xdg-utils"
   [bench]="valgrind bc hyperfine"
   [release]="cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 lintian faketime git unzip"
