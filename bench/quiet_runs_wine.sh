@@ -18,7 +18,8 @@ export WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtm
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
 wineserver -w
-temp=$(find "$WINEPREFIX/drive_c/users" -maxdepth 2 -name Temp ! -path '*/Public/*' | head -n 1)
+# The user's temporary folder as the prefix reports it (Wine 10 puts it under AppData\Local).
+temp=$(/usr/lib/wine/wine64 winepath -u "$(/usr/lib/wine/wine64 cmd /c 'echo %TEMP%' | tr -d '\r')")
 
 paired() {  # RUNS FLOOR SENDER: the floor and the sender in turns; prints the medians and the ratios
   python3 - "$@" <<'PY'

@@ -16,7 +16,8 @@ export DISPLAY=:77 WINEPREFIX=$scratch/prefix WINEDEBUG=-all
 WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
 # No window manager here: let Wine draw the caption and frame itself.
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-temp=$(find "$WINEPREFIX/drive_c/users" -maxdepth 2 -name Temp ! -path '*/Public/*' | head -n 1)
+# The user's temporary folder as the prefix reports it (Wine 10 puts it under AppData\Local).
+temp=$("$wine" winepath -u "$("$wine" cmd /c 'echo %TEMP%' | tr -d '\r')")
 system32=$WINEPREFIX/drive_c/windows/system32
 cp "$build/yorv-report-sender.exe" "$scratch/"
 

@@ -103,11 +103,16 @@ class Wine:
         self.run("reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", "user32.MessageBoxA", "/f")
         subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
-        user_dirs = [d for d in (root / "prefix/drive_c/users").iterdir() if d.name != "Public"]
-        self.temp = user_dirs[0] / "Temp"
-        self.temp_path = rf"C:\users\{user_dirs[0].name}\Temp"
+        # The user's temporary folder as the prefix reports it: C:\users\NAME\Temp in Wine 8,
+        # C:\users\NAME\AppData\Local\Temp in Wine 10.
+        self.temp_path = self.output("cmd", "/c", "echo %TEMP%")
+        self.temp = Path(self.output("winepath", "-u", self.temp_path))
         windows = root / "prefix/drive_c/windows"
         self.system = windows / ("system32" if ARGS.loader.endswith("64") else "syswow64")
+
+    def output(self, *command):
+        return subprocess.run([ARGS.loader, *command], env=self.env, capture_output=True, text=True, timeout=60,
+                              check=True).stdout.strip()
 
     def run(self, *command, timeout=60):
         subprocess.run([ARGS.loader, *command], env=self.env, stdout=subprocess.DEVNULL,
@@ -280,7 +285,8 @@ class Scenarios(unittest.TestCase):
                          ["call session=0 window=0 flags=9 reserved=0"])
 
     def test_wines_own_simple_mapi_gets_address_and_subject(self):
-        """Wine's mail provider, written by others, hands the message to the mailer named in the registry."""
+        """Wine's mail provider, written by others, hands the message to a mailer: Wine 8 to the one named in
+        the registry, as a mailto: link; Wine 10 to xdg-email, with the attachment."""
         (self.wine.system / "mapi32.dll").write_bytes(self.wines_own_mapi)
         self.wine.run("reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Mailers", "/d", "xdg-email", "/f")
         bin_dir, record = self.root / "mailer", self.root / "mailer.log"
@@ -293,15 +299,23 @@ class Scenarios(unittest.TestCase):
                                  cwd=self.sender)
         self.press("yes", self.root / "pressed.txt")
         self.assertEqual(sender.wait(timeout=30), 0)
-        wait_until(record.exists, 30)  # the provider does not wait for its mailer
+        wait_until(record.exists, 30)  # Wine 8's provider does not wait for its mailer; Wine 10's does
 
         arguments = json.loads(record.read_text().splitlines()[0])
-        if arguments[0].startswith("mailto:"):  # Wine 8: one mailto: link
+        if arguments[0].startswith("mailto:"):  # Wine 8: one mailto: link, without the attachment
             link = urlsplit(arguments[0])
-            recipient, subject = unquote(link.path), parse_qs(link.query)["subject"][0]
-        else:  # later Wine: xdg-email's own options, the recipient last
-            recipient, subject = arguments[-1], arguments[arguments.index("--subject") + 1]
-        self.assertEqual((recipient, subject), (RECIPIENT, SUBJECT))
+            self.assertEqual((unquote(link.path), parse_qs(link.query)["subject"][0]), (RECIPIENT, SUBJECT))
+            return
+        # Wine 10: xdg-email's own options, the recipient in any position among them
+        words, given, recipients = iter(arguments), {}, []
+        for word in words:
+            if word in ("--subject", "--body", "--cc", "--bcc", "--attach"):
+                given[word] = next(words)
+            elif not word.startswith("--"):
+                recipients.append(word)
+        attached = Path(unquote(given["--attach"].removeprefix("file://"))).resolve()
+        self.assertEqual((recipients, given["--subject"], attached),
+                         ([RECIPIENT], SUBJECT, (self.wine.temp / "yorv_crash_dump.txt").resolve()))
 
 
 class Executable(unittest.TestCase):
