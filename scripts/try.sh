@@ -12,6 +12,12 @@ trap 'rm -rf "$scratch"' EXIT
 printf '# status: pending\nproduct: Yorv (sample)\nfault: none, this is a sample dump\n' \
   > "$scratch/yorv_crash_dump.txt"
 echo "Sample dump: $scratch/yorv_crash_dump.txt (removed when this script ends)"
+# The question goes to a desktop's dialog, else to the terminal on standard
+# input and standard error; `try.sh 2>&1 | tee log` takes the terminal away.
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && ! { [ -t 0 ] && [ -t 2 ]; }; then
+  echo "No desktop here, and standard input and standard error are not both the terminal:"
+  echo "nothing can ask the question, so it counts as No."
+fi
 status=0
 TMPDIR="$scratch" build/try/yorv-report-sender || status=$?
 echo "Exit status: $status. The dump's status line is now:"
