@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -32,18 +33,11 @@ public:
         return *this;
     }
 
-    // Decimal digits, with a minus sign when negative; std::to_chars would
-    // bring a table of digit pairs into the Windows executable.
+    // Decimal digits, with a minus sign when negative.
     BoundedText& AppendDecimal(std::int32_t number) {
         std::array<char, 11> digits;  // "-2147483648"
-        auto first = digits.end();
-        auto magnitude = number < 0 ? 0u - static_cast<std::uint32_t>(number) : static_cast<std::uint32_t>(number);
-        do
-            *--first = static_cast<char>('0' + magnitude % 10);
-        while ((magnitude /= 10) != 0);
-        if (number < 0)
-            *--first = '-';
-        return Append({first, digits.end()});
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr;
+        return Append({digits.data(), end});
     }
 
     bool Overflowed() const { return overflowed_; }
@@ -53,12 +47,3 @@ private:
     std::size_t length_;
     bool overflowed_ = false;
 };
-
-// Two string literals joined when compiling, for texts made of others.
-template <std::size_t First, std::size_t Second>
-constexpr std::array<char, First + Second - 1> JoinLiterals(const char (&first)[First], const char (&second)[Second]) {
-    std::array<char, First + Second - 1> joined{};
-    std::copy_n(first, First - 1, joined.begin());
-    std::copy_n(second, Second, joined.begin() + (First - 1));
-    return joined;
-}

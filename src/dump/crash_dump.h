@@ -1,5 +1,11 @@
 #pragma once
 
+// The dump's rules: when a dump counts, what its status line says, whether it
+// is still the report that was handed off, and how it is marked as sent.
+// Each call opens and closes the file within itself.
+
+#include <cstdint>
+
 #include "dump/dump_file.h"
 #include "dump/dump_path.h"
 
@@ -11,7 +17,20 @@ bool FindCrashDump(DumpPath& dumpPath);
 // another program holds the dump so that it cannot be read: a later run offers it.
 bool IsReportPending(const DumpPath& dumpPath);
 
-// Rewrites the status line as sent when it is long enough and the dump is
-// still the one `handedOff` describes; silent on failure. A dump replaced or
-// rewritten since then is a new report and stays pending.
+// The report as it was handed off: which file, how it stood, and a digest of
+// its whole content.
+struct DumpIdentity {
+    bool known = false;
+    FileIdentity file;
+    std::uint64_t digest = 0;
+    friend bool operator==(const DumpIdentity&, const DumpIdentity&) = default;
+};
+
+// The dump's identity as it stands now, its whole content read once; not
+// `known` when it cannot be opened or read.
+DumpIdentity IdentifyDump(const DumpPath& dumpPath);
+
+// Rewrites the status line as sent when it is long enough, the dump can be
+// written, and it is still the one `handedOff` describes; silent on failure.
+// A dump replaced or rewritten since then is a new report and stays pending.
 void MarkReportSent(const DumpPath& dumpPath, const DumpIdentity& handedOff);

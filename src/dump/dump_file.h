@@ -1,13 +1,23 @@
 #pragma once
 
-// The platform side of the dump: where it lies and how its status line is
-// read and rewritten. Every call opens and closes the file within itself.
+// The platform's part of the dump: where it lies, and the few file operations
+// that the dump's rules (crash_dump.cpp) are written over. Each platform opens
+// the dump with its own checks and waits; everything the rules decide stands
+// above this seam, once for both.
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "dump/dump_path.h"
-#include "dump/status_line.h"
+
+#if defined(_WIN32)
+#include "win/unique_handle.h"
+using DumpFile = UniqueHandle;  // closed when it goes out of scope
+#else
+#include "posix/unique_fd.h"
+using DumpFile = UniqueFd;  // closed when it goes out of scope
+#endif
 
 // Fills `dumpPath` with the temporary directory and the dump's name. False
 // when the platform reports no temporary directory or the name does not fit.
@@ -16,40 +26,39 @@ bool MakeDumpPath(DumpPath& dumpPath);
 // True when the entry at `dumpPath` may be taken for the dump.
 bool IsDumpEntry(const DumpPath& dumpPath);
 
-// What reading the status line's window found.
-struct WindowRead {
-    enum Result {
-        Read,        // `length` bytes are in the window
-        Unreadable,  // the dump cannot be opened or read
-        Busy,        // another program holds it so that it cannot be read now (Windows)
-    } result;
-    std::size_t length;
+enum class DumpAccess {
+    Read,
+    Update,  // read and write, without creating or truncating
 };
 
-WindowRead ReadStatusWindow(const DumpPath& dumpPath, StatusWindow& window);
+enum class DumpOpen {
+    Opened,
+    Refused,  // not there, not the user's own file, or not writable for an update
+    Busy,     // another program holds it so that it cannot be opened now (Windows)
+};
 
-// Which file the dump is and how it stood. A dump replaced by a new file, or
-// rewritten in place, differs in at least one field: the file's identity, its
-// size, its times (on Linux the change time, which no writer can set back) or,
-// where times are whole seconds, the digest of its content.
-struct DumpIdentity {
-    bool known = false;
+// Opens the dump into `file` with the platform's checks: on Linux only a
+// regular file of the user's own, not reached through a link; on Windows
+// sharing it in every way, and waiting a while when another program holds it.
+DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file);
+
+// One read or write at `offset`, which may move fewer bytes than asked: the
+// number moved, 0 at the end of the file (reading), or -1 on an error.
+std::ptrdiff_t ReadDumpAt(const DumpFile& file, std::span<char> buffer, std::uint64_t offset);
+std::ptrdiff_t WriteDumpAt(const DumpFile& file, std::span<const char> bytes, std::uint64_t offset);
+
+// Which file the open dump is and how it stands, as the platform tells it:
+// a dump replaced by a new file, or rewritten in place, differs in at least
+// one field, but for a rewrite at the same size within a time's resolution.
+struct FileIdentity {
     std::uint64_t volume = 0;
     std::uint64_t file = 0;
     std::uint64_t size = 0;
     std::int64_t modified = 0;
     std::int64_t modifiedFraction = 0;
-    std::int64_t changed = 0;
+    std::int64_t changed = 0;  // Linux: the change time, which no writer can set back
     std::int64_t changedFraction = 0;
-    std::uint64_t digest = 0;
-    friend bool operator==(const DumpIdentity&, const DumpIdentity&) = default;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-// The dump's identity as it stands now, its whole content read once; not
-// `known` when it cannot be opened or read.
-DumpIdentity IdentifyDump(const DumpPath& dumpPath);
-
-// Opens a writable dump for update without creating it and, when it is still
-// the file `expected` describes, unchanged, rewrites its status line as sent
-// when the line is long enough.
-void RewriteStatusLineAsSent(const DumpPath& dumpPath, const DumpIdentity& expected);
+bool GetFileIdentity(const DumpFile& file, FileIdentity& identity);

@@ -8,9 +8,7 @@
 #include <string_view>
 
 #include "common/bounded_text.h"
-#include "dump/content_digest.h"
 #include "posix/retry.h"
-#include "posix/unique_fd.h"
 
 // A shared temporary directory may hold anything under the dump's name. Only
 // a regular file of the user's own, not reached through a link, is the dump.
@@ -19,55 +17,6 @@ namespace {
 
 bool IsUsersRegularFile(const struct stat& info) {
     return S_ISREG(info.st_mode) && info.st_uid == geteuid();
-}
-
-// O_NONBLOCK keeps a FIFO planted under the dump's name from blocking the open.
-UniqueFd OpenDump(const DumpPath& dumpPath, int access, struct stat& info) {
-    UniqueFd fd(open(dumpPath.data(), access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    // Without the owner's write bit the dump is read-only, for root too.
-    if (fd && (fstat(fd.Get(), &info) != 0 || !IsUsersRegularFile(info) ||
-               (access == O_RDWR && (info.st_mode & S_IWUSR) == 0)))
-        return UniqueFd();
-    return fd;
-}
-
-std::ptrdiff_t ReadAt(int fd, std::span<char> buffer, std::size_t offset) {
-    return RetryOnInterrupt([&] { return pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(offset)); });
-}
-
-// Reads from the start until the window is full or the file ends; -1 on an error.
-std::ptrdiff_t ReadWindow(int fd, StatusWindow& window) {
-    std::size_t filled = 0;
-    while (filled < window.size()) {
-        const std::ptrdiff_t got = ReadAt(fd, std::span(window).subspan(filled), filled);
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
-    return static_cast<std::ptrdiff_t>(filled);
-}
-
-// The identity of the open dump, its content read from start to end.
-DumpIdentity IdentityOf(int fd, const struct stat& info) {
-    DumpIdentity identity = {
-        .volume = static_cast<std::uint64_t>(info.st_dev),
-        .file = static_cast<std::uint64_t>(info.st_ino),
-        .size = static_cast<std::uint64_t>(info.st_size),
-        .modified = info.st_mtim.tv_sec,
-        .modifiedFraction = info.st_mtim.tv_nsec,
-        .changed = info.st_ctim.tv_sec,
-        .changedFraction = info.st_ctim.tv_nsec,
-    };
-    std::size_t offset = 0;
-    const auto read = [&](std::span<char> buffer) {
-        const std::ptrdiff_t got = ReadAt(fd, buffer, offset);
-        offset += got > 0 ? static_cast<std::size_t>(got) : 0;
-        return got;
-    };
-    identity.known = DigestWholeFile(read, identity.digest);
-    return identity;
 }
 
 // The temporary directory as glibc, mktemp and Python find it: the first of
@@ -106,34 +55,40 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
     return lstat(dumpPath.data(), &info) == 0 && IsUsersRegularFile(info);
 }
 
-WindowRead ReadStatusWindow(const DumpPath& dumpPath, StatusWindow& window) {
+DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file) {
+    const int mode = access == DumpAccess::Update ? O_RDWR : O_RDONLY;
+    // O_NONBLOCK keeps a FIFO planted under the dump's name from blocking the
+    // open; what was opened is checked again on the descriptor, so nothing
+    // swapped in since the entry was looked at is taken for the dump.
+    file.Reset(open(dumpPath.data(), mode | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info;
-    const UniqueFd fd = OpenDump(dumpPath, O_RDONLY, info);
-    const std::ptrdiff_t read = fd ? ReadWindow(fd.Get(), window) : -1;
-    if (read < 0)
-        return {WindowRead::Unreadable, 0};
-    return {WindowRead::Read, static_cast<std::size_t>(read)};
+    // Without the owner's write bit the dump is read-only, for root too.
+    if (file && (fstat(file.Get(), &info) != 0 || !IsUsersRegularFile(info) ||
+                 (mode == O_RDWR && (info.st_mode & S_IWUSR) == 0)))
+        file.Reset();
+    return file ? DumpOpen::Opened : DumpOpen::Refused;
 }
 
-DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
-    struct stat info;
-    const UniqueFd fd = OpenDump(dumpPath, O_RDONLY, info);
-    return fd ? IdentityOf(fd.Get(), info) : DumpIdentity{};
+std::ptrdiff_t ReadDumpAt(const DumpFile& file, std::span<char> buffer, std::uint64_t offset) {
+    return RetryOnInterrupt([&] { return pread(file.Get(), buffer.data(), buffer.size(), static_cast<off_t>(offset)); });
 }
 
-void RewriteStatusLineAsSent(const DumpPath& dumpPath, const DumpIdentity& expected) {
+std::ptrdiff_t WriteDumpAt(const DumpFile& file, std::span<const char> bytes, std::uint64_t offset) {
+    return RetryOnInterrupt([&] { return pwrite(file.Get(), bytes.data(), bytes.size(), static_cast<off_t>(offset)); });
+}
+
+bool GetFileIdentity(const DumpFile& file, FileIdentity& identity) {
     struct stat info;
-    const UniqueFd fd = OpenDump(dumpPath, O_RDWR, info);
-    if (!fd || IdentityOf(fd.Get(), info) != expected)
-        return;
-    StatusWindow window;
-    const std::ptrdiff_t read = ReadWindow(fd.Get(), window);
-    const std::size_t length = read > 0 ? MarkStatusLine(std::span(window).first(static_cast<std::size_t>(read))) : 0;
-    for (std::size_t written = 0; written < length;) {
-        const ssize_t put = RetryOnInterrupt(
-            [&] { return pwrite(fd.Get(), window.data() + written, length - written, static_cast<off_t>(written)); });
-        if (put <= 0)
-            break;
-        written += static_cast<std::size_t>(put);
-    }
+    if (fstat(file.Get(), &info) != 0)
+        return false;
+    identity = {
+        .volume = static_cast<std::uint64_t>(info.st_dev),
+        .file = static_cast<std::uint64_t>(info.st_ino),
+        .size = static_cast<std::uint64_t>(info.st_size),
+        .modified = info.st_mtim.tv_sec,
+        .modifiedFraction = info.st_mtim.tv_nsec,
+        .changed = info.st_ctim.tv_sec,
+        .changedFraction = info.st_ctim.tv_nsec,
+    };
+    return true;
 }

@@ -3,11 +3,10 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
-#include "dump/content_digest.h"
 
-// The file is read and written through its handle, byte for byte: the line
-// ends are handled by the status line's own rules, so a line read as LF alone
-// is never written back as CR LF.
+// The file is read and written through its handle at given offsets, byte for
+// byte: the line ends are handled by the status line's own rules, so a line
+// read as LF alone is never written back as CR LF.
 
 namespace {
 
@@ -16,38 +15,6 @@ namespace {
 constexpr DWORD RetryMilliseconds = 100;
 constexpr DWORD ReadWaitMilliseconds = 2000;
 constexpr DWORD MarkWaitMilliseconds = 10000;
-
-// Opens the dump, sharing it in every way so that no other program waits for
-// us. While another program's own sharing keeps it from opening, tries again
-// for about `waitMilliseconds`; `busy` then says whether that was the cause.
-HANDLE OpenDump(const DumpPath& dumpPath, DWORD access, DWORD waitMilliseconds, bool& busy) {
-    for (DWORD waited = 0;; waited += RetryMilliseconds) {
-        const HANDLE file = CreateFileA(dumpPath.data(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        const DWORD error = GetLastError();
-        busy = file == INVALID_HANDLE_VALUE && (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION);
-        if (!busy || waited >= waitMilliseconds)
-            return file;
-        Sleep(RetryMilliseconds);
-    }
-}
-
-// Reads from the file's current position until `buffer` is full or the file
-// ends; -1 on an error.
-std::ptrdiff_t ReadFully(HANDLE file, std::span<char> buffer) {
-    std::size_t filled = 0;
-    DWORD got = 1;
-    while (filled < buffer.size() && got > 0) {
-        if (!ReadFile(file, buffer.data() + filled, static_cast<DWORD>(buffer.size() - filled), &got, nullptr))
-            return -1;
-        filled += got;
-    }
-    return static_cast<std::ptrdiff_t>(filled);
-}
-
-bool Rewind(HANDLE file) {
-    return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
-}
 
 // True when the ANSI code page holds every character of `path`: the narrow
 // calls then see the folder as it is, not a best-fit spelling of it.
@@ -77,23 +44,15 @@ bool AsciiShortFolder(const wchar_t* folder, DumpPath& dumpPath) {
     return true;
 }
 
-// The identity of the open dump, its content read from start to end.
-DumpIdentity IdentityOf(HANDLE file) {
-    BY_HANDLE_FILE_INFORMATION info;
-    std::uint64_t digest;
-    if (!GetFileInformationByHandle(file, &info) || !Rewind(file) ||
-        !DigestWholeFile([&](std::span<char> buffer) { return ReadFully(file, buffer); }, digest))
-        return {};
-    const auto join = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
-    return {
-        .known = true,
-        .volume = info.dwVolumeSerialNumber,
-        .file = join(info.nFileIndexHigh, info.nFileIndexLow),
-        .size = join(info.nFileSizeHigh, info.nFileSizeLow),
-        .modified = static_cast<std::int64_t>(join(info.ftLastWriteTime.dwHighDateTime,
-                                                   info.ftLastWriteTime.dwLowDateTime)),
-        .digest = digest,
-    };
+OVERLAPPED At(std::uint64_t offset) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return at;
+}
+
+std::uint64_t Join(DWORD high, DWORD low) {
+    return (std::uint64_t{high} << 32) | low;
 }
 
 }  // namespace
@@ -123,44 +82,61 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-WindowRead ReadStatusWindow(const DumpPath& dumpPath, StatusWindow& window) {
-    bool busy;
-    const HANDLE file = OpenDump(dumpPath, GENERIC_READ, ReadWaitMilliseconds, busy);
-    if (file == INVALID_HANDLE_VALUE)
-        return {busy ? WindowRead::Busy : WindowRead::Unreadable, 0};
-    const std::ptrdiff_t read = ReadFully(file, window);
-    CloseHandle(file);
-    if (read < 0)
-        return {WindowRead::Unreadable, 0};
-    return {WindowRead::Read, static_cast<std::size_t>(read)};
+DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file) {
+    const bool update = access == DumpAccess::Update;
+    if (update) {
+        // Checked rather than left to the open: some hosts (Wine as root)
+        // grant write access to a read-only file.
+        const DWORD attributes = GetFileAttributesA(dumpPath.data());
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+            return DumpOpen::Refused;
+    }
+    // Shared in every way, so that no other program waits for us. While
+    // another program's own sharing keeps it from opening, tried again for a
+    // while: briefly to read it, longer to mark a report the mail client took.
+    const DWORD waitMilliseconds = update ? MarkWaitMilliseconds : ReadWaitMilliseconds;
+    for (DWORD waited = 0;; waited += RetryMilliseconds) {
+        file.Reset(CreateFileA(dumpPath.data(), update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file)
+            return DumpOpen::Opened;
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+            return DumpOpen::Refused;
+        if (waited >= waitMilliseconds)
+            return DumpOpen::Busy;
+        Sleep(RetryMilliseconds);
+    }
 }
 
-DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
-    bool busy;
-    const HANDLE file = OpenDump(dumpPath, GENERIC_READ, ReadWaitMilliseconds, busy);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    const DumpIdentity identity = IdentityOf(file);
-    CloseHandle(file);
-    return identity;
+std::ptrdiff_t ReadDumpAt(const DumpFile& file, std::span<char> buffer, std::uint64_t offset) {
+    OVERLAPPED at = At(offset);
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, &at))
+        return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    return got;
 }
 
-void RewriteStatusLineAsSent(const DumpPath& dumpPath, const DumpIdentity& expected) {
-    // Checked rather than left to the open: some hosts (Wine as root) grant
-    // write access to a read-only file.
-    const DWORD attributes = GetFileAttributesA(dumpPath.data());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
-        return;
-    bool busy;
-    const HANDLE file = OpenDump(dumpPath, GENERIC_READ | GENERIC_WRITE, MarkWaitMilliseconds, busy);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    StatusWindow window;
-    const std::ptrdiff_t read = IdentityOf(file) == expected && Rewind(file) ? ReadFully(file, window) : 0;
-    const std::size_t length = read > 0 ? MarkStatusLine(std::span(window).first(static_cast<std::size_t>(read))) : 0;
-    DWORD written;
-    if (length > 0 && Rewind(file))
-        WriteFile(file, window.data(), static_cast<DWORD>(length), &written, nullptr);
-    CloseHandle(file);
+std::ptrdiff_t WriteDumpAt(const DumpFile& file, std::span<const char> bytes, std::uint64_t offset) {
+    OVERLAPPED at = At(offset);
+    DWORD put = 0;
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, &at))
+        return -1;
+    return put;
+}
+
+bool GetFileIdentity(const DumpFile& file, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.Get(), &info))
+        return false;
+    identity = {
+        .volume = info.dwVolumeSerialNumber,
+        .file = Join(info.nFileIndexHigh, info.nFileIndexLow),
+        .size = Join(info.nFileSizeHigh, info.nFileSizeLow),
+        .modified = static_cast<std::int64_t>(
+            Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)),
+    };
+    return true;
 }

@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
+#include "common/ascii.h"
+
 namespace {
 
 // substr() without its out-of-range throw, which would drag the exception
 // runtime into an executable that never throws.
 constexpr std::string_view Prefix(std::string_view text, std::size_t length) {
     return {text.data(), std::min(length, text.size())};
-}
-
-constexpr char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace

@@ -74,12 +74,6 @@ bool FindProgramOnPath(const char* name, ProgramPath& found) {
 }
 
 ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput) {
-    // A launcher that ignores SIGCHLD has its children reaped by the kernel,
-    // and waiting for them fails.
-    std::signal(SIGCHLD, SIG_DFL);
-    if (role == ChildRole::Dialog)
-        EndQuietlyOnEndingSignals();
-
     posix_spawnattr_t attributes;
     if (posix_spawnattr_init(&attributes) != 0)
         return {};

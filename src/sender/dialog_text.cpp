@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "common/ascii.h"
+
 namespace {
 
 bool ContainsIgnoringCase(std::string_view text, std::string_view lowercaseWord) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     return std::search(text.begin(), text.end(), lowercaseWord.begin(), lowercaseWord.end(),
-                       [&](char got, char want) { return lower(got) == want; }) != text.end();
+                       [](char got, char want) { return AsciiLower(got) == want; }) != text.end();
 }
 
 // The length of the valid UTF-8 sequence that starts `text`, or 0.

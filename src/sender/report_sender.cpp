@@ -5,6 +5,7 @@
 #include "dump/crash_dump.h"
 #include "mail/send_mail.h"
 #include "sender/message_box.h"
+#include "sender/process_setup.h"
 #include "sender/sender_guard.h"
 
 namespace {
@@ -29,6 +30,7 @@ int ReportSenderMain(void*, void*, char*, int) {
     DumpPath dumpPath;
     if (!FindCrashDump(dumpPath) || !IsReportPending(dumpPath))
         return 0;
+    SetUpProcessForRun();
     // Another sender is asking about this dump, or has sent it meanwhile.
     if (!TakeSenderGuard() || !IsReportPending(dumpPath))
         return 0;

@@ -1,0 +1,33 @@
+#pragma once
+
+// The ways of showing a box on Linux, which ShowMessageBox tries in turn: the
+// desktop's dialog program, then the terminal the sender was started from.
+
+#include "posix/program.h"
+#include "sender/message_box.h"
+
+// What one way of showing a box made of it.
+enum class Presented {
+    NotShown,  // this way could not show it: the next one tries
+    Yes,       // the question was answered Yes
+    Closed,    // answered No, closed, or a failure box was shown and closed
+};
+
+// True when the display that a dialog program would open, X or Wayland, can
+// be reached.
+bool DesktopReachable();
+
+// A dialog program's end as an answer: 0 is Yes, up to `lastAnswer` No or
+// closed. Any other end says that no box was shown.
+Presented AsAnswer(const ProgramEnd& end, int lastAnswer);
+
+// The box in zenity, else in kdialog, when a desktop can be reached.
+Presented ShowOnDesktop(BoxKind kind, const char* text);
+
+// True when the sender is in the foreground process group of the terminal on
+// `fd`: outside it, reading the terminal stops the process (SIGTTIN), and so
+// does writing to it under `stty tostop`.
+bool InTerminalForeground(int fd);
+
+// A question on the terminal on standard input and standard error.
+Presented AskOnTerminal(BoxKind kind, const char* text);
