@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Runs the Windows fuzz driver under Wine (x64) in a fresh prefix, from FINDINGS,
-# where a broken input is saved. Usage: run_under_wine.sh DRIVER CORPUS SECONDS FINDINGS
+# Runs a Windows test program under Wine (x64) in a fresh prefix, from FOLDER
+# (made if need be), where it may leave what it found. Arguments that name an
+# existing file or folder are handed over as Windows paths.
+# Usage: run_under_wine.sh FOLDER PROGRAM [ARGUMENT...]
 set -euo pipefail
-driver=$(realpath "$1") corpus=$(realpath "$2") seconds=$3 findings=$4
-mkdir -p "$findings"
+folder=$1 program=$(realpath "$2")
+shift 2
+arguments=()
+for argument in "$@"; do
+  if [ -e "$argument" ]; then argument=$(realpath "$argument") && argument="Z:${argument//\//\\}"; fi
+  arguments+=("$argument")
+done
+mkdir -p "$folder"
 prefix=$(mktemp -d)
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
-cd "$findings"
-/usr/lib/wine/wine64 "$driver" "Z:${corpus//\//\\}" "$seconds" 2>/dev/null
+cd "$folder"
+/usr/lib/wine/wine64 "$program" "${arguments[@]}" 2>/dev/null

@@ -12,8 +12,8 @@ if [ "${1:-}" = --windows ]; then
   scripts/install-deps.sh windows
   cmake --preset windows >/dev/null
   cmake --build --preset windows --target windows_fuzz_driver >/dev/null
-  exec fuzz/run_under_wine.sh build/windows/tests/windows_fuzz_driver.exe fuzz/corpus "${2:-315360000}" \
-    build/windows/tests/fuzz-findings
+  exec fuzz/run_under_wine.sh build/windows/tests/fuzz-findings build/windows/tests/windows_fuzz_driver.exe \
+    fuzz/corpus "${2:-315360000}"
 fi
 scripts/install-deps.sh build fuzz
 cmake --preset fuzz >/dev/null

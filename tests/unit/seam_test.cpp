@@ -1,0 +1,239 @@
+// Rows over the Linux system calls: this test is linked with -Wl,--wrap for
+// each call replaced below, so a row can make one fail, come back short or
+// interrupted, or end a program that never ran as the row says.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "common/bounded_text.h"
+#include "dump/crash_dump.h"
+#include "mail/send_mail.h"
+#include "sender/presenters_posix.h"
+#include "sender/report_sender.h"
+
+namespace {
+struct {  // empty: the real call
+    std::function<ssize_t(int, void*, size_t, off_t)> pread;
+    std::function<ssize_t(int, const void*, size_t, off_t)> pwrite;
+    std::function<int(int, struct stat*)> fstat;
+    std::function<int(int, int)> flock;
+    std::function<int(const char*, const posix_spawnattr_t*)> spawn;  // 0, or why the program did not start
+    int status = 0;                                                  // how it ended, as waitpid says
+} replaced;
+}  // namespace
+
+#define REPLACEABLE(result, name, parameters, arguments)                            \
+    extern "C" result __real_##name parameters;                                    \
+    extern "C" result __wrap_##name parameters {                                   \
+        return replaced.name ? replaced.name arguments : __real_##name arguments;  \
+    }
+REPLACEABLE(ssize_t, pread, (int fd, void* buffer, size_t size, off_t at), (fd, buffer, size, at))
+REPLACEABLE(ssize_t, pwrite, (int fd, const void* bytes, size_t size, off_t at), (fd, bytes, size, at))
+REPLACEABLE(int, fstat, (int fd, struct stat* info), (fd, info))
+REPLACEABLE(int, flock, (int fd, int operation), (fd, operation))
+extern "C" int __wrap_posix_spawn(pid_t* child, const char* path, const posix_spawn_file_actions_t*,
+                                  const posix_spawnattr_t* attributes, char* const*, char* const*) {
+    return *child = 4242, replaced.spawn(path, attributes);
+}
+extern "C" int __wrap_waitid(idtype_t, id_t, siginfo_t*, int) { return 0; }
+extern "C" pid_t __wrap_waitpid(pid_t child, int* status, int) { return *status = replaced.status, child; }
+
+namespace {
+
+const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("seam-" + std::to_string(getpid()));
+const std::filesystem::path dump = folder / "yorv_crash_dump.txt";
+constexpr char Pending[] = "# status: pending\nrest\n", Marked[] = "# status: sent   \nrest\n";
+
+std::string Read(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+void Write(const std::filesystem::path& path, const std::string& bytes) { std::ofstream(path) << bytes; }
+
+// A temporary directory and a runtime folder of its own, a pending dump; PATH
+// with the named programs (never run) and a remote display, taken on trust.
+DumpPath Fresh(std::initializer_list<const char*> programs = {}) {
+    replaced = {};
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "bin");
+    for (const char* program : programs) {
+        Write(folder / "bin" / program, "");
+        std::filesystem::permissions(folder / "bin" / program, std::filesystem::perms::owner_all);
+    }
+    setenv("TMPDIR", folder.c_str(), 1), setenv("PATH", (folder / "bin").c_str(), 1);
+    std::filesystem::create_directory(folder / "run");
+    std::filesystem::permissions(folder / "run", std::filesystem::perms::owner_all);
+    setenv("DISPLAY", "remote.invalid:0", 1), setenv("XDG_RUNTIME_DIR", (folder / "run").c_str(), 1);
+    Write(dump, Pending);
+    DumpPath dumpPath;
+    EXPECT_TRUE(FindCrashDump(dumpPath));
+    return dumpPath;
+}
+
+// Times of whole seconds (ext4 with small inodes, ext3, vfat).
+int WholeSeconds(int fd, struct stat* info) {
+    return __real_fstat(fd, info) ? -1 : (info->st_mtim = info->st_ctim = {1700000000, 0}, 0);
+}
+int Foreign(int fd, struct stat* info) { return __real_fstat(fd, info) ? -1 : (info->st_uid = geteuid() + 1, 0); }
+
+TEST(Seam, OpensOnlyTheUsersOwnRegularFileNotThroughALink) {
+    const auto replacedBy = [](auto make) { return [make] { std::filesystem::remove(dump), make(); }; };
+    const struct {
+        const char* name;
+        std::function<void()> found;  // what stands in the dump's place once it is opened
+        DumpOpen read, update;
+    } rows[] = {
+        {"the dump", [] {}, DumpOpen::Opened, DumpOpen::Opened},
+        {"without its write bit", [] { chmod(dump.c_str(), 0444); }, DumpOpen::Opened, DumpOpen::Refused},
+        {"a link", replacedBy([] { Write(folder / "other", Pending), symlink("other", dump.c_str()); }),
+         DumpOpen::Refused, DumpOpen::Refused},
+        {"a FIFO", replacedBy([] { mkfifo(dump.c_str(), 0600); }), DumpOpen::Refused, DumpOpen::Refused},
+        {"another user's file", [] { replaced.fstat = Foreign; }, DumpOpen::Refused, DumpOpen::Refused},
+    };
+    for (const auto& row : rows) {
+        const DumpPath dumpPath = Fresh();
+        row.found();
+        DumpFile file;
+        EXPECT_EQ(OpenDump(dumpPath, DumpAccess::Read, file), row.read) << row.name;
+        EXPECT_EQ(OpenDump(dumpPath, DumpAccess::Update, file), row.update) << row.name;
+    }
+}
+
+TEST(Seam, ShortInterruptedAndFailedReadsAndWritesAndTheReportHandedOff) {
+    const auto once = [](int error, auto then) {  // fails once with `error`, then does `then`
+        return [=, failed = false](auto... arguments) mutable {
+            return std::exchange(failed, true) ? then(arguments...) : (errno = error, ssize_t{-1});
+        };
+    };
+    const auto oneByte = [](auto real) { return [=](int fd, auto bytes, size_t, off_t at) { return real(fd, bytes, 1, at); }; };
+    const std::string rewritten = "# status: pending\nREST\n", grown = std::string(Pending) + "more\n";
+    const struct {
+        const char* name;
+        std::function<void()> replace;
+        std::string meanwhile, after;  // what the dump holds once the mail client is done, and after the marking
+    } rows[] = {
+        {"reads of one byte", [&] { replaced.pread = oneByte(__real_pread); }, Pending, Marked},
+        {"a read interrupted", [&] { replaced.pread = once(EINTR, __real_pread); }, Pending, Marked},
+        {"reads that fail", [] { replaced.pread = [](auto...) { return errno = EIO, ssize_t{-1}; }; }, Pending, Pending},
+        {"writes of one byte", [&] { replaced.pwrite = oneByte(__real_pwrite); }, Pending, Marked},
+        {"a write interrupted", [&] { replaced.pwrite = once(EINTR, __real_pwrite); }, Pending, Marked},
+        {"a write that fails", [&] { replaced.pwrite = once(EFBIG, [](auto...) { return ssize_t{0}; }); }, Pending,
+         Pending},
+        // Where times are whole seconds (ext4 with small inodes, ext3, vfat) only the content tells.
+        {"rewritten at its size", [] { replaced.fstat = WholeSeconds; }, rewritten, rewritten},
+        {"grown", [] { replaced.fstat = WholeSeconds; }, grown, grown},
+    };
+    for (const auto& row : rows) {
+        const DumpPath dumpPath = Fresh();
+        row.replace();
+        const DumpIdentity handedOff = IdentifyDump(dumpPath);
+        if (row.meanwhile != Pending)
+            Write(dump, row.meanwhile);
+        MarkReportSent(dumpPath, handedOff);
+        EXPECT_EQ(Read(dump), row.after) << row.name;
+    }
+}
+
+// Every end of a dialog program or of xdg-email, not only the answers; and
+// what a started program inherits, whatever the launcher ignored or blocked.
+TEST(Seam, EveryEndOfADialogProgramOrXdgEmail) {
+    constexpr int Exit1 = 1 << 8, Exit2 = 2 << 8, Exit3 = 3 << 8, Exit255 = 255 << 8, Killed = SIGKILL;
+    enum Start { Starts, Missing, Refused };
+    const struct {
+        const char* program;
+        Start start;
+        int status;
+        int shown;  // a Presented, or a HandOff for xdg-email
+    } rows[] = {
+        {"zenity", Starts, 0, int(Presented::Yes)}, {"zenity", Starts, Exit1, int(Presented::Closed)},
+        {"zenity", Starts, Exit2, int(Presented::NotShown)}, {"zenity", Starts, Exit255, int(Presented::NotShown)},
+        {"zenity", Starts, Killed, int(Presented::NotShown)}, {"zenity", Refused, 0, int(Presented::NotShown)},
+        {"kdialog", Starts, 0, int(Presented::Yes)}, {"kdialog", Starts, Exit2, int(Presented::Closed)},
+        {"kdialog", Starts, Exit3, int(Presented::NotShown)}, {"kdialog", Missing, 0, int(Presented::NotShown)},
+        {"xdg-email", Starts, 0, int(HandOff::Started)}, {"xdg-email", Starts, Exit3, int(HandOff::Failed)},
+        {"xdg-email", Starts, Killed, int(HandOff::Failed)}, {"xdg-email", Refused, 0, int(HandOff::Unavailable)},
+        {"xdg-email", Missing, 0, int(HandOff::Unavailable)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        const DumpPath dumpPath = row.start == Missing ? Fresh() : Fresh({row.program});
+        int started = 0;
+        replaced.status = row.status;
+        replaced.spawn = [&](const char* path, const posix_spawnattr_t* attributes) {
+            sigset_t defaults, mask;
+            short flags;
+            posix_spawnattr_getsigdefault(attributes, &defaults), posix_spawnattr_getsigmask(attributes, &mask);
+            posix_spawnattr_getflags(attributes, &flags);
+            EXPECT_EQ(flags, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+            for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT, SIGPIPE, SIGCHLD})
+                EXPECT_TRUE(sigismember(&defaults, signalNumber)) << signalNumber;
+            EXPECT_TRUE(sigisemptyset(&mask));
+            EXPECT_EQ(std::filesystem::path(path).filename(), row.program);
+            return ++started, row.start == Refused ? ENOEXEC : 0;
+        };
+        if (row.program == std::string("xdg-email")) {
+            const SendMailOutcome outcome = SendReportMail(dumpPath);
+            EXPECT_EQ(int(outcome.handOff), row.shown);
+            EXPECT_EQ(outcome.exitStatus, WIFEXITED(row.status) ? WEXITSTATUS(row.status) : 0);
+            EXPECT_EQ(outcome.signal, WIFSIGNALED(row.status) ? WTERMSIG(row.status) : 0);
+        } else {
+            EXPECT_EQ(int(ShowOnDesktop(BoxKind::Question, "Send?")), row.shown);
+        }
+        EXPECT_EQ(started, row.start != Missing);
+    }
+}
+
+TEST(Seam, TheGuardThenTheStatusLineAgain) {
+    const auto failing = [](int error) { return [error](int, int) { return errno = error, -1; }; };
+    const struct {
+        const char* name;
+        std::function<int(int, int)> flock;
+        int questions;
+    } rows[] = {
+        {"free", __real_flock, 1},
+        {"held by another sender", failing(EWOULDBLOCK), 0},
+        {"the report sent meanwhile", [](int fd, int how) { return Write(dump, Marked), __real_flock(fd, how); }, 0},
+        {"no lock to be had: unguarded", failing(ENOLCK), 1},
+    };
+    for (const auto& row : rows) {
+        Fresh({"zenity"});
+        int questions = 0;
+        replaced.flock = row.flock;
+        replaced.spawn = [&](const char*, const posix_spawnattr_t*) { return ++questions, 0; };
+        replaced.status = 1 << 8;  // No
+        EXPECT_EQ(ReportSenderMain(nullptr, nullptr, nullptr, 0), 0);
+        EXPECT_EQ(questions, row.questions) << row.name;
+        // The lock, held as long as the process, goes to no program it starts.
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code unused;
+            const bool lock = std::filesystem::read_symlink(entry, unused) == folder / "run" / "yorv-report-sender.lock";
+            EXPECT_TRUE(!lock || fcntl(std::stoi(entry.path().filename()), F_GETFD) & FD_CLOEXEC) << row.name;
+        }
+    }
+}
+
+TEST(Seam, TextThatExactlyFillsItsBuffer) {
+    std::array<char, 8> buffer;
+    EXPECT_FALSE(BoundedText(buffer).Append("1234567").Overflowed());
+    EXPECT_TRUE(BoundedText(buffer).Append("12345678").Overflowed());
+    // The dump's path: 259 characters and the terminator fill the 260.
+    DumpPath dumpPath;
+    const std::string directory = "/" + std::string(238, 'd');
+    for (const std::string& tmpdir : {directory, directory + "/"}) {
+        setenv("TMPDIR", tmpdir.c_str(), 1);
+        EXPECT_TRUE(MakeDumpPath(dumpPath));
+        EXPECT_EQ(dumpPath.data(), directory + "/yorv_crash_dump.txt");
+        setenv("TMPDIR", ("/d" + tmpdir).c_str(), 1);
+        EXPECT_FALSE(MakeDumpPath(dumpPath));
+    }
+}
+
+}  // namespace
