@@ -9,12 +9,12 @@
 set -euo pipefail
 declare -A groups=(
   [build]="cmake make g++ libgtest-dev libxxhash-dev python3 valgrind bc e2fsprogs mount"
-  [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64"
+  [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-i686 libxxhash-dev wine wine64"
   [windows-x86]="wine32:i386"
   [fuzz]="clang libclang-rt-dev"
-  [try]="cmake make g++ xdg-utils"
+  [try]="cmake make g++ libxxhash-dev xdg-utils"
   [bench]="valgrind bc hyperfine"
-  [release]="cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 lintian faketime git unzip"
+  [release]="cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 libxxhash-dev lintian faketime git unzip"
 )
 wanted=()
 for group in "$@"; do
