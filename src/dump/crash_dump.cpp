@@ -37,15 +37,15 @@ std::ptrdiff_t ReadWindow(const DumpFile& file, StatusWindow& window) {
     return ReadUntilFull(file, window, 0);
 }
 
+// The content's identity: every byte read once, from the start to the end.
 DumpIdentity IdentityOf(const DumpFile& file) {
     DumpIdentity identity;
-    std::uint64_t offset = 0;
     const auto read = [&](std::span<char> buffer) {
-        const std::ptrdiff_t got = ReadUntilFull(file, buffer, offset);
-        offset += got > 0 ? static_cast<std::uint64_t>(got) : 0;
+        const std::ptrdiff_t got = ReadUntilFull(file, buffer, identity.size);
+        identity.size += got > 0 ? static_cast<std::uint64_t>(got) : 0;
         return got;
     };
-    identity.known = GetFileIdentity(file, identity.file) && DigestWholeFile(read, identity.digest);
+    identity.known = DigestWholeFile(read, identity.digest);
     return identity;
 }
 

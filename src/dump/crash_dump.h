@@ -17,11 +17,14 @@ bool FindCrashDump(DumpPath& dumpPath);
 // another program holds the dump so that it cannot be read: a later run offers it.
 bool IsReportPending(const DumpPath& dumpPath);
 
-// The report as it was handed off: which file, how it stood, and a digest of
-// its whole content.
+// The report as it was handed off: its content, by its size and a digest of
+// all its bytes. The file's metadata does not count: a chmod, a touch, an
+// extended attribute or a copy to an upper layer (overlayfs) leave the same
+// report; any change of its bytes makes another one, and so does another
+// file in its place, unless it holds exactly the bytes that were handed off.
 struct DumpIdentity {
     bool known = false;
-    FileIdentity file;
+    std::uint64_t size = 0;
     std::uint64_t digest = 0;
     friend bool operator==(const DumpIdentity&, const DumpIdentity&) = default;
 };
@@ -31,6 +34,7 @@ struct DumpIdentity {
 DumpIdentity IdentifyDump(const DumpPath& dumpPath);
 
 // Rewrites the status line as sent when it is long enough, the dump can be
-// written, and it is still the one `handedOff` describes; silent on failure.
-// A dump replaced or rewritten since then is a new report and stays pending.
+// written, and it still holds the report `handedOff` describes; silent on
+// failure. A dump whose bytes changed since then is a new report and stays
+// pending.
 void MarkReportSent(const DumpPath& dumpPath, const DumpIdentity& handedOff);

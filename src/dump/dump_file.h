@@ -46,19 +46,3 @@ DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file);
 // number moved, 0 at the end of the file (reading), or -1 on an error.
 std::ptrdiff_t ReadDumpAt(const DumpFile& file, std::span<char> buffer, std::uint64_t offset);
 std::ptrdiff_t WriteDumpAt(const DumpFile& file, std::span<const char> bytes, std::uint64_t offset);
-
-// Which file the open dump is and how it stands, as the platform tells it:
-// a dump replaced by a new file, or rewritten in place, differs in at least
-// one field, but for a rewrite at the same size within a time's resolution.
-struct FileIdentity {
-    std::uint64_t volume = 0;
-    std::uint64_t file = 0;
-    std::uint64_t size = 0;
-    std::int64_t modified = 0;
-    std::int64_t modifiedFraction = 0;
-    std::int64_t changed = 0;  // Linux: the change time, which no writer can set back
-    std::int64_t changedFraction = 0;
-    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
-};
-
-bool GetFileIdentity(const DumpFile& file, FileIdentity& identity);

@@ -76,19 +76,3 @@ std::ptrdiff_t ReadDumpAt(const DumpFile& file, std::span<char> buffer, std::uin
 std::ptrdiff_t WriteDumpAt(const DumpFile& file, std::span<const char> bytes, std::uint64_t offset) {
     return RetryOnInterrupt([&] { return pwrite(file.Get(), bytes.data(), bytes.size(), static_cast<off_t>(offset)); });
 }
-
-bool GetFileIdentity(const DumpFile& file, FileIdentity& identity) {
-    struct stat info;
-    if (fstat(file.Get(), &info) != 0)
-        return false;
-    identity = {
-        .volume = static_cast<std::uint64_t>(info.st_dev),
-        .file = static_cast<std::uint64_t>(info.st_ino),
-        .size = static_cast<std::uint64_t>(info.st_size),
-        .modified = info.st_mtim.tv_sec,
-        .modifiedFraction = info.st_mtim.tv_nsec,
-        .changed = info.st_ctim.tv_sec,
-        .changedFraction = info.st_ctim.tv_nsec,
-    };
-    return true;
-}

@@ -51,10 +51,6 @@ OVERLAPPED At(std::uint64_t offset) {
     return at;
 }
 
-std::uint64_t Join(DWORD high, DWORD low) {
-    return (std::uint64_t{high} << 32) | low;
-}
-
 }  // namespace
 
 bool MakeDumpPath(DumpPath& dumpPath) {
@@ -125,18 +121,4 @@ std::ptrdiff_t WriteDumpAt(const DumpFile& file, std::span<const char> bytes, st
     if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, &at))
         return -1;
     return put;
-}
-
-bool GetFileIdentity(const DumpFile& file, FileIdentity& identity) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.Get(), &info))
-        return false;
-    identity = {
-        .volume = info.dwVolumeSerialNumber,
-        .file = Join(info.nFileIndexHigh, info.nFileIndexLow),
-        .size = Join(info.nFileSizeHigh, info.nFileSizeLow),
-        .modified = static_cast<std::int64_t>(
-            Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)),
-    };
-    return true;
 }

@@ -25,7 +25,8 @@ StatusLine ParseStatusLine(std::string_view window);
 bool StatusLineSaysSent(StatusLine line);
 
 // A line is markable when it is longer than the marker, its line end counted
-// as one character.
+// as one character, and the file does not start with a UTF-16 byte-order
+// mark (FF FE or FE FF).
 bool IsMarkable(StatusLine line);
 
 // Rewrites the status line in `window` to read as sent, keeping its length

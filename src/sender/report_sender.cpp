@@ -37,7 +37,7 @@ int ReportSenderMain(void*, void*, char*, int) {
     if (!ShowMessageBox(BoxKind::Question, QuestionText))
         return 0;
     // The product may crash again while the mail client is open and write a
-    // new dump: only the one handed off may be marked. A dump that cannot be
+    // new dump: only the bytes handed off may be marked. A dump that cannot be
     // identified now is gone, or could never be marked once sent.
     const DumpIdentity handedOff = IdentifyDump(dumpPath);
     const SendMailOutcome outcome = handedOff.known ? SendReportMail(dumpPath) : SendMailOutcome{HandOff::ReportGone};

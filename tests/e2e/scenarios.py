@@ -27,7 +27,7 @@ NOBODY = 65534
 ACCEPT, NO_LIBRARY = "accept", "no library"
 
 # A new report that the product writes while the mail client is open, after another crash: renamed
-# into place, or the old file rewritten. It was never sent, so it stays pending.
+# into place, or the old file rewritten. Its bytes were never sent, so it stays pending.
 RENAMED, REWRITTEN = "renamed", "rewritten"
 NEWER = b"# status: pending\r\nproduct: Yorv 4.2\r\nfault: stack overflow in the renderer\r\n"
 SAME_SIZE = PENDING.replace(b"access violation", b"division by zero")
@@ -83,6 +83,9 @@ SCENARIOS = [
     replaced_during_hand_off("renamed into place", RENAMED, NEWER),
     replaced_during_hand_off("written over the old one", REWRITTEN, NEWER),
     replaced_during_hand_off("of the same size written over the old one", REWRITTEN, SAME_SIZE),
+    # Those bytes are the report that was handed off, whichever file holds them.
+    Scenario("the same bytes renamed into place during the hand-off are marked", replaced=(RENAMED, PENDING),
+             after=MARKED),
 ]
 
 

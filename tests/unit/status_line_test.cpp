@@ -53,6 +53,8 @@ const Row rows[] = {
     {"NUL first", "\0# status: SeNt\n"s, true, "# status: sent \n"},
     {"EOF byte first", "\x1A# status: sent\n", true, "# status: sent \n"},
     {"spaces only", std::string(16, ' ') + "\r\n", false, "# status: sent  \r\n"},
+    {"UTF-16 little-endian", "\xFF\xFE#\0 \0s\0t\0a\0t\0u\0s\0:\0 \0n\0o\0t\0 \0y\0e\0t\0\r\0\n\0"s, false, ""},
+    {"UTF-16 big-endian", "\xFE\xFF\0#\0 \0s\0t\0a\0t\0u\0s\0:\0 \0n\0o\0t\0 \0y\0e\0t\0\r\0\n"s, false, ""},
 };
 
 TEST(StatusLine, ReadsAndMarksEachRow) {
