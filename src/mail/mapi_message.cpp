@@ -1,21 +1,33 @@
 #include "mail/mapi_message.h"
 
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+template <std::size_t Size>
+char* CopyInto(char (&copy)[Size], const char (&text)[Size]) {
+    std::copy(std::begin(text), std::end(text), copy);
+    return copy;
+}
+
+}  // namespace
+
 void FillReportMessage(ReportMessageRecords& records, const DumpPath& dumpPath) {
-    // Simple MAPI's records take non-const strings, which the mail system
-    // only reads: the one place where constness is cast away.
+    records.path = dumpPath;
     records.recipient = MapiRecipDesc{
         .ulRecipClass = MAPI_TO,
         // The name is what mail clients show; some of them (Wine's among
         // them) read only the address.
-        .lpszName = const_cast<char*>(SupportMailAddress),
-        .lpszAddress = const_cast<char*>(SupportMailRecipientAddress),
+        .lpszName = CopyInto(records.name, SupportMailAddress),
+        .lpszAddress = CopyInto(records.address, SupportMailRecipientAddress),
     };
     records.attachment = MapiFileDesc{
         .nPosition = 0xFFFFFFFF,  // no place in the (empty) body text
-        .lpszPathName = const_cast<char*>(dumpPath.data()),
+        .lpszPathName = records.path.data(),
     };
     records.message = MapiMessage{
-        .lpszSubject = const_cast<char*>(ReportSubject),
+        .lpszSubject = CopyInto(records.subject, ReportSubject),
         .nRecipCount = 1,
         .lpRecips = &records.recipient,
         .nFileCount = 1,

@@ -15,8 +15,8 @@ from urllib.parse import parse_qs, unquote, urlsplit
 
 from dataclasses import dataclass
 
-from scenarios import (MARKED, NON_ANSI_TEMP, NO_LIBRARY, PENDING, QUESTION, RECIPIENT, SUBJECT, Fail, Scenario,
-                       check_two_senders, place_dump, wait_until, walked_by)
+from scenarios import (ACCEPT, MARKED, NON_ANSI_TEMP, NO_LIBRARY, PENDING, QUESTION, RECIPIENT, SUBJECT, Fail,
+                       Scenario, check_two_senders, place_dump, wait_until, walked_by)
 
 NO_ENTRY = "no entry point"  # a MAPI32.DLL without MAPISendMail
 LOAD_FAILURE = "Failed to load MAPI32.DLL"
@@ -67,6 +67,11 @@ SCENARIOS = walked_by(WindowsScenario, [
                     mail=Fail(0, "MAPI_E_ATTACHMENT_OPEN_FAILURE(12)")),
     WindowsScenario("a provider's WM_QUIT does not hide the failure box", mail=Fail(2, "MAPI_E_FAILURE(2)"),
                     boxes=ASKED_THEN_WARNED, provider=(("YORV_MAPI_POST_QUIT", "1"),)),
+    *(WindowsScenario(f"a provider that writes into the path it was given{name}", mail=mail, boxes=boxes, after=after,
+                      provider=(("YORV_MAPI_WRITE_PATH", "1"),))
+      for name, mail, boxes, after in [("", ACCEPT, ("question",), MARKED),
+                                       (": the failure names the dump", Fail(1, "MAPI_E_USER_ABORT(1)"),
+                                        ASKED_THEN_WARNED, None)]),
 ])
 
 ARGS = None

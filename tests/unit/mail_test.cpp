@@ -54,8 +54,9 @@ TEST(ReportMessage, FillsOnlyTheRecordsFields) {
     EXPECT_STREQ(records.recipient.lpszName, YORV_SUPPORT_MAIL_ADDRESS);
     EXPECT_STREQ(records.recipient.lpszAddress, "SMTP:" YORV_SUPPORT_MAIL_ADDRESS);
 
-    const MapiFileDesc attachment{.nPosition = 0xFFFFFFFF, .lpszPathName = dumpPath.data()};
+    const MapiFileDesc attachment{.nPosition = 0xFFFFFFFF, .lpszPathName = records.attachment.lpszPathName};
     EXPECT_EQ(std::memcmp(&records.attachment, &attachment, sizeof attachment), 0);
+    EXPECT_STREQ(records.attachment.lpszPathName, dumpPath.data());
 
     const MapiMessage message{.lpszSubject = records.message.lpszSubject,
                               .nRecipCount = 1, .lpRecips = &records.recipient,
@@ -63,6 +64,12 @@ TEST(ReportMessage, FillsOnlyTheRecordsFields) {
     EXPECT_EQ(std::memcmp(&records.message, &message, sizeof message), 0);
     EXPECT_STREQ(records.message.lpszSubject, "Yorv: Crash Report");
     EXPECT_EQ(ReportMailFlags, 9u);
+    // The provider's own copies: what it writes into them reaches nothing of the sender's.
+    for (char* text : {records.attachment.lpszPathName, records.recipient.lpszName, records.recipient.lpszAddress,
+                       records.message.lpszSubject})
+        std::strtok(text, "/@:");
+    EXPECT_STREQ(dumpPath.data(), "/tmp/yorv_crash_dump.txt");
+    EXPECT_STREQ(SupportMailRecipientAddress, "SMTP:" YORV_SUPPORT_MAIL_ADDRESS);
 }
 
 TEST(FailureText, ComposesFiveLinesAndFitsTheLongestPath) {

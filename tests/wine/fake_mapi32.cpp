@@ -5,7 +5,8 @@
 // attachment's place, as the product does after another crash. As real
 // providers may, it keeps the attachment open, sharing it for reading only,
 // for %YORV_MAPI_HOLD_MS% after it returns, and with %YORV_MAPI_POST_QUIT% it
-// leaves a WM_QUIT in the caller's queue.
+// leaves a WM_QUIT in the caller's queue. With %YORV_MAPI_WRITE_PATH% it
+// writes into the path it was given, as old providers do (strtok).
 #include <windows.h>
 #include <mapi.h>
 
@@ -115,6 +116,8 @@ extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(LHANDLE session, ULON
         if (std::getenv("YORV_MAPI_HOLD_MS"))
             HoldAttachment(m.lpFiles[0].lpszPathName);
     }
+    if (std::getenv("YORV_MAPI_WRITE_PATH") && m.nFileCount == 1)
+        std::strtok(m.lpFiles[0].lpszPathName, "\\");
     if (std::getenv("YORV_MAPI_POST_QUIT"))
         PostQuitMessage(0);
     const char* result = std::getenv("YORV_MAPI_RESULT");
