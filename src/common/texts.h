@@ -42,12 +42,12 @@ inline constexpr char XdgEmailSignalReason[] = "xdg-email was stopped by signal 
 // xdg-email's documented statuses, by status; the others, the empty ones
 // among them, are "failed". Characters, not pointers, which a static PIE
 // would relocate at every start.
-inline constexpr char XdgEmailStatusReasons[6][64] = {
+inline constexpr char XdgEmailStatusReasons[6][80] = {
     "",
     "xdg-email reported a syntax error (status 1)",
     "xdg-email could not find the report file (status 2)",
     "xdg-email found no mail program to use (status 3)",
-    "",
+    "the mail program ended without taking the report (xdg-email status 4)",
     "xdg-email had no permission to read the report file (status 5)",
 };
 inline constexpr char XdgEmailFailedReason[] = "xdg-email failed (status ";  // the status and ")"

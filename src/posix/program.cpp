@@ -61,11 +61,13 @@ bool FindProgramOnPath(const char* name, ProgramPath& found) {
     std::string_view entries = path ? path : "/usr/local/bin:/usr/bin:/bin";
     while (true) {
         const std::size_t colon = std::min(entries.find(':'), entries.size());
-        const std::string_view directory = colon == 0 ? "." : std::string_view(entries.data(), colon);
+        const std::string_view directory(entries.data(), colon);
         BoundedText candidate(found);
         struct stat info;
-        if (!candidate.Append(directory).Append("/").Append(name).Overflowed() && stat(found.data(), &info) == 0 &&
-            S_ISREG(info.st_mode) && access(found.data(), X_OK) == 0)
+        // An empty or relative entry names the working directory, which is
+        // whatever the launcher left us in: never a place to run programs from.
+        if (directory.starts_with('/') && !candidate.Append(directory).Append("/").Append(name).Overflowed() &&
+            stat(found.data(), &info) == 0 && S_ISREG(info.st_mode) && access(found.data(), X_OK) == 0)
             return true;
         if (colon == entries.size())
             return false;
@@ -78,7 +80,7 @@ ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], Chil
     if (posix_spawnattr_init(&attributes) != 0)
         return {};
     // Whatever the launcher ignored or blocked, the child starts with defaults.
-    const sigset_t defaults = SignalSet({SIGTERM, SIGHUP, SIGINT, SIGPIPE, SIGCHLD});
+    const sigset_t defaults = SignalSet({SIGTERM, SIGHUP, SIGINT, SIGPIPE, SIGCHLD, SIGXFSZ});
     const sigset_t none = SignalSet({});
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setsigmask(&attributes, &none);

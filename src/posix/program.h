@@ -7,7 +7,8 @@
 // A program's full path. A PATH entry too long for it counts as absent.
 using ProgramPath = std::array<char, PATH_MAX>;
 
-// Finds an executable `name` on PATH and stores its full path in `found`.
+// Finds an executable `name` in PATH's absolute entries and stores its full
+// path in `found`.
 bool FindProgramOnPath(const char* name, ProgramPath& found);
 
 enum class ChildRole {

@@ -1,7 +1,9 @@
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <time.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <initializer_list>
 #include <string_view>
@@ -15,6 +17,13 @@
 
 namespace {
 
+// A display server that does not accept (a frozen compositor, its backlog
+// full) answers a connect that does not block with EAGAIN at once: it is
+// asked again for about this long, then taken for unreachable, so that the
+// next way of asking takes over.
+constexpr int ConnectAttempts = 25;
+constexpr timespec ConnectRetry = {0, 10'000'000};  // 10 ms
+
 // Connects to the socket whose path is `parts` joined; false when they do not fit.
 bool CanConnect(std::initializer_list<std::string_view> parts) {
     sockaddr_un address{};
@@ -22,9 +31,17 @@ bool CanConnect(std::initializer_list<std::string_view> parts) {
     BoundedText path(address.sun_path);
     for (const std::string_view part : parts)
         path.Append(part);
-    const UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    return !path.Overflowed() && fd &&
-           connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    const UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (path.Overflowed() || !fd)
+        return false;
+    for (int attempt = 0; attempt < ConnectAttempts; ++attempt) {
+        if (connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+            return true;
+        if (errno != EAGAIN && errno != EINTR)
+            return false;
+        nanosleep(&ConnectRetry, nullptr);
+    }
+    return false;
 }
 
 // DISPLAY is [host]:number[.screen]. A local display is reached through its

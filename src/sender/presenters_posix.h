@@ -31,3 +31,8 @@ bool InTerminalForeground(int fd);
 
 // A question on the terminal on standard input and standard error.
 Presented AskOnTerminal(BoxKind kind, const char* text);
+
+// The answer typed on `fd`: the first character of its line that is not
+// blank, y or Y for Yes. The rest of the line is read and dropped, a byte at a
+// time, so that it cannot answer the next question.
+Presented ReadTerminalAnswer(int fd);

@@ -19,8 +19,11 @@ void SetUpProcessForRun() {
     // A launcher that ignores SIGCHLD has its children reaped by the kernel,
     // and waiting for them fails.
     std::signal(SIGCHLD, SIG_DFL);
-    // A closed pipe on standard error must not end the run.
+    // A closed pipe on standard error must not end the run, nor a launcher's
+    // limit on file sizes the marking: that write fails and the dump stays
+    // pending.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     // SIGTERM, a hang-up or Ctrl-C end the run as a No, and its dialog with it.
     EndQuietlyOnEndingSignals();
 }

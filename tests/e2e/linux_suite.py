@@ -69,6 +69,7 @@ class LinuxScenario(Scenario):
     vanish: str = None               # the dump disappears at "question" or "hand-off"
     later: str = None                # the dialog program's statuses for the boxes after the question
     confirm: str = "yes"             # the answer to whether it was sent
+    typing: tuple = None             # what the user types at the terminal's prompts, if not the answers
 
     @property
     def asks_whether_sent(self):
@@ -97,11 +98,12 @@ class LinuxScenario(Scenario):
         return ",".join(statuses)
 
     def typed(self):
-        """What the user types at the terminal, question by question; after Escape, a y that must go unread."""
-        return b"".join(b"n\n" if answer == "no" else b"y\n" for answer in (self.answer, self.confirm))
+        """What the user types at the terminal, prompt by prompt."""
+        return self.typing or [b"n\n" if answer == "no" else b"y\n" for answer in (self.answer, self.confirm)]
 
 
 ASKED_THEN_WARNED = ("question", "warning")
+STATUS_4 = "the mail program ended without taking the report (xdg-email status 4)"
 
 
 def xdg_email_fails(status, reason):
@@ -113,14 +115,15 @@ SCENARIOS = walked_by(LinuxScenario, [
     xdg_email_fails(1, "xdg-email reported a syntax error (status 1)"),
     xdg_email_fails(2, "xdg-email could not find the report file (status 2)"),
     xdg_email_fails(3, NO_MAIL_PROGRAM.error_text),
-    xdg_email_fails(4, "xdg-email failed (status 4)"),
+    xdg_email_fails(4, STATUS_4),
+    xdg_email_fails(6, "xdg-email failed (status 6)"),
     xdg_email_fails(5, "xdg-email had no permission to read the report file (status 5)"),
     xdg_email_fails("signal", "xdg-email was stopped by signal 9"),
     LinuxScenario("xdg-email cannot be started", mail=UNSTARTABLE, boxes=("question", "error")),
     LinuxScenario("kdialog without zenity", dialog=KDIALOG, mail=NO_MAIL_PROGRAM, boxes=ASKED_THEN_WARNED),
     LinuxScenario("zenity dies: the terminal asks", dialog=ZENITY_DIES, after=MARKED),
     LinuxScenario("stale display: the terminal asks", dialog=STALE_DISPLAY,
-                  mail=Fail(4, "xdg-email failed (status 4)"), boxes=ASKED_THEN_WARNED),
+                  mail=Fail(4, STATUS_4), boxes=ASKED_THEN_WARNED),
     LinuxScenario("a symlink", dump=SYMLINK, boxes=()),
     LinuxScenario("a symlink to /dev/zero", dump=DEV_ZERO, boxes=()),
     LinuxScenario("a socket", dump=SOCKET, boxes=()),
@@ -134,9 +137,9 @@ SCENARIOS = walked_by(LinuxScenario, [
     # Launchers
     LinuxScenario(IGNORES_SIGNALS, launcher=IGNORES_SIGNALS, after=MARKED),
     LinuxScenario(BACKGROUND_JOB, launcher=BACKGROUND_JOB, dialog=NO_DESKTOP, boxes=()),
-    LinuxScenario(STDERR_CLOSED, launcher=STDERR_CLOSED, mail=Fail(4, "xdg-email failed (status 4)"),
+    LinuxScenario(STDERR_CLOSED, launcher=STDERR_CLOSED, mail=Fail(4, STATUS_4),
                   boxes=ASKED_THEN_WARNED, later="signal"),
-    LinuxScenario(BROKEN_PIPE, launcher=BROKEN_PIPE, mail=Fail(4, "xdg-email failed (status 4)"),
+    LinuxScenario(BROKEN_PIPE, launcher=BROKEN_PIPE, mail=Fail(4, STATUS_4),
                   boxes=ASKED_THEN_WARNED, later="signal"),
     *(LinuxScenario(name, launcher=name, dialog=NO_DESKTOP, answer=ENDED) for name in AT_PROMPT),
     LinuxScenario("Escape on kdialog's question is No", dialog=KDIALOG, launcher=FROM_TERMINAL, answer=ESCAPED),
@@ -147,6 +150,9 @@ SCENARIOS = walked_by(LinuxScenario, [
     LinuxScenario("Yes, then No: it was not sent", confirm="no"),
     LinuxScenario("on the terminal, y then n", dialog=NO_DESKTOP, confirm="no"),
     LinuxScenario("on the terminal, y then y", dialog=NO_DESKTOP, after=MARKED),
+    # One answer a prompt: the rest of a line, and what is typed before a prompt shows, answer nothing.
+    LinuxScenario("on the terminal, a long line then n", dialog=NO_DESKTOP, typing=(b"y" * 40 + b"\n", b"n\n")),
+    LinuxScenario("on the terminal, y typed twice, then n", dialog=NO_DESKTOP, typing=(b"y\ny\n", b"n\n")),
     LinuxScenario("Escape on kdialog's second question is No", dialog=KDIALOG, launcher=FROM_TERMINAL,
                   confirm=ESCAPED),
     LinuxScenario("SIGTERM at the second question", launcher=TERMINATED, confirm=ENDED),
@@ -215,11 +221,11 @@ def run_sender(env, timeout=30, **options):
                           capture_output=True, timeout=timeout, **options)
 
 
-def run_on_terminal(env, typed: bytes, background=False, interrupt=None):
+def run_on_terminal(env, typed, background=False, interrupt=None):
     """Runs the sender with a terminal (its controlling one) for its input and messages, as a user's
     shell does: in the terminal's foreground, or as a background job (`&`) under `stty tostop`.
-    With `interrupt`, it is ended at its prompt instead of answering. Returns its status and what
-    it printed."""
+    `typed` holds what is typed at each prompt; with `interrupt`, it is ended at its prompt instead.
+    Returns its status and what it printed."""
     terminal, sender_side = pty.openpty()
     modes = termios.tcgetattr(sender_side)
     modes[3] &= ~termios.ECHO  # what is typed is not printed back, wherever the sender's output stands
@@ -239,8 +245,16 @@ def run_on_terminal(env, typed: bytes, background=False, interrupt=None):
         else:  # the terminal goes away, and the kernel hangs up its session
             os.close(terminal)
             return sender.wait(timeout=30), output.decode(errors="surrogateescape")
-    else:
-        os.write(terminal, typed)
+    else:  # each answer once its prompt is shown, as a person types
+        answers = list(typed)
+        while answers and sender.poll() is None:
+            if output.count(b"[y/N] ") > len(typed) - len(answers):
+                os.write(terminal, answers.pop(0))
+            elif select.select([terminal], [], [], 0.1)[0]:
+                try:
+                    output += os.read(terminal, 4096)
+                except OSError:  # EIO once the sender's side has closed
+                    break
     status = sender.wait(timeout=30)
     try:
         while chunk := os.read(terminal, 4096):
@@ -484,14 +498,37 @@ class Scenarios(unittest.TestCase):
             self.assertEqual((result.returncode, box.calls(), box.dump.read_bytes()), (0, [], PENDING))
 
 
-class WholeSecondTimes(unittest.TestCase):
-    """Where a file's times are whole seconds (ext4 with 128-byte inodes, ext3, vfat), a dump rewritten
-    in place at its size during the hand-off looks the same by its times: its content tells."""
+class MountedFileSystems(unittest.TestCase):
+    """File systems of their own, mounted where the machine lets root do so, else skipped."""
 
-    def test_a_new_dump_of_the_same_size_stays_pending(self):
-        missing = [tool for tool in ("mkfs.ext4", "mount", "umount") if not shutil.which(tool)]
+    def need(self, *tools):
+        missing = [tool for tool in tools if not shutil.which(tool)]
         if missing:
             self.skipTest(f"{', '.join(missing)} not installed (e2fsprogs, mount)")
+
+    def test_a_dump_in_an_overlays_lower_layer_is_marked(self):
+        """overlayfs, as in containers: the open for marking copies the dump up, with new metadata; its bytes
+        are still the report that was handed off."""
+        self.need("mount", "umount")
+        with Sandbox() as box:
+            lower, upper, work, merged = (box.scratch / name for name in ("lower", "upper", "work", "merged"))
+            for folder in (lower, upper, work, merged):
+                folder.mkdir()
+            (lower / "yorv_crash_dump.txt").write_bytes(PENDING)
+            if subprocess.run(["mount", "-t", "overlay", "overlay", "-o", f"lowerdir={lower},upperdir={upper},"
+                               f"workdir={work}", str(merged)], capture_output=True).returncode != 0:
+                self.skipTest("this machine cannot mount an overlayfs (root needed)")
+            try:
+                env = dict(box.env, TMPDIR=str(merged), DUMP=str(merged / "yorv_crash_dump.txt"))
+                self.assertEqual(run_sender(env).returncode, 0)
+                self.assertEqual((merged / "yorv_crash_dump.txt").read_bytes(), MARKED)
+            finally:
+                subprocess.run(["umount", str(merged)], check=True)
+
+    def test_a_new_dump_of_the_same_size_stays_pending(self):
+        """Where a file's times are whole seconds (ext4 with 128-byte inodes, ext3, vfat), a dump rewritten
+        in place at its size during the hand-off looks the same by its times: its content tells."""
+        self.need("mkfs.ext4", "mount", "umount")
         with Sandbox() as box:
             image, mounted = box.scratch / "whole-seconds.img", box.tmp / "whole seconds"
             mounted.mkdir()

@@ -5,7 +5,10 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 
 #include <csignal>
@@ -17,6 +20,7 @@
 #include "dump/crash_dump.h"
 #include "mail/send_mail.h"
 #include "sender/presenters_posix.h"
+#include "sender/process_setup.h"
 #include "sender/report_sender.h"
 
 namespace {
@@ -25,6 +29,7 @@ struct {  // empty: the real call
     std::function<ssize_t(int, const void*, size_t, off_t)> pwrite;
     std::function<int(int, struct stat*)> fstat;
     std::function<int(int, int)> flock;
+    std::function<int(int, const sockaddr*, socklen_t)> connect;
     std::function<int(const char*, const posix_spawnattr_t*)> spawn;  // 0, or why the program did not start
     int status = 0;                                                  // how it ended, as waitpid says
 } replaced;
@@ -39,6 +44,7 @@ REPLACEABLE(ssize_t, pread, (int fd, void* buffer, size_t size, off_t at), (fd, 
 REPLACEABLE(ssize_t, pwrite, (int fd, const void* bytes, size_t size, off_t at), (fd, bytes, size, at))
 REPLACEABLE(int, fstat, (int fd, struct stat* info), (fd, info))
 REPLACEABLE(int, flock, (int fd, int operation), (fd, operation))
+REPLACEABLE(int, connect, (int fd, const sockaddr* address, socklen_t size), (fd, address, size))
 extern "C" int __wrap_posix_spawn(pid_t* child, const char* path, const posix_spawn_file_actions_t*,
                                   const posix_spawnattr_t* attributes, char* const*, char* const*) {
     return *child = 4242, replaced.spawn(path, attributes);
@@ -115,28 +121,33 @@ TEST(Seam, ShortInterruptedAndFailedReadsAndWritesAndTheReportHandedOff) {
     };
     const auto oneByte = [](auto real) { return [=](int fd, auto bytes, size_t, off_t at) { return real(fd, bytes, 1, at); }; };
     const std::string rewritten = "# status: pending\nREST\n", grown = std::string(Pending) + "more\n";
+    const auto nothing = [] {};
+    const auto wholeSeconds = [] { replaced.fstat = WholeSeconds; };
     const struct {
         const char* name;
-        std::function<void()> replace;
-        std::string meanwhile, after;  // what the dump holds once the mail client is done, and after the marking
+        std::function<void()> replace, meanwhile;  // while the mail client is open
+        std::string after;
     } rows[] = {
-        {"reads of one byte", [&] { replaced.pread = oneByte(__real_pread); }, Pending, Marked},
-        {"a read interrupted", [&] { replaced.pread = once(EINTR, __real_pread); }, Pending, Marked},
-        {"reads that fail", [] { replaced.pread = [](auto...) { return errno = EIO, ssize_t{-1}; }; }, Pending, Pending},
-        {"writes of one byte", [&] { replaced.pwrite = oneByte(__real_pwrite); }, Pending, Marked},
-        {"a write interrupted", [&] { replaced.pwrite = once(EINTR, __real_pwrite); }, Pending, Marked},
-        {"a write that fails", [&] { replaced.pwrite = once(EFBIG, [](auto...) { return ssize_t{0}; }); }, Pending,
+        {"reads of one byte", [&] { replaced.pread = oneByte(__real_pread); }, nothing, Marked},
+        {"a read interrupted", [&] { replaced.pread = once(EINTR, __real_pread); }, nothing, Marked},
+        {"reads that fail", [] { replaced.pread = [](auto...) { return errno = EIO, ssize_t{-1}; }; }, nothing, Pending},
+        {"writes of one byte", [&] { replaced.pwrite = oneByte(__real_pwrite); }, nothing, Marked},
+        {"a write interrupted", [&] { replaced.pwrite = once(EINTR, __real_pwrite); }, nothing, Marked},
+        {"a write that fails", [&] { replaced.pwrite = once(EFBIG, [](auto...) { return ssize_t{0}; }); }, nothing,
          Pending},
-        // Where times are whole seconds (ext4 with small inodes, ext3, vfat) only the content tells.
-        {"rewritten at its size", [] { replaced.fstat = WholeSeconds; }, rewritten, rewritten},
-        {"grown", [] { replaced.fstat = WholeSeconds; }, grown, grown},
+        // Only the content tells, where times are whole seconds too (ext4 with small inodes, ext3, vfat).
+        {"rewritten at its size", wholeSeconds, [&] { Write(dump, rewritten); }, rewritten},
+        {"grown", wholeSeconds, [&] { Write(dump, grown); }, grown},
+        {"its mode changed", nothing, [] { chmod(dump.c_str(), 0640); }, Marked},
+        {"touched", nothing, [] { utimes(dump.c_str(), nullptr); }, Marked},
+        {"the same bytes renamed into place", nothing,
+         [] { Write(folder / "new", Pending), std::filesystem::rename(folder / "new", dump); }, Marked},
     };
     for (const auto& row : rows) {
         const DumpPath dumpPath = Fresh();
         row.replace();
         const DumpIdentity handedOff = IdentifyDump(dumpPath);
-        if (row.meanwhile != Pending)
-            Write(dump, row.meanwhile);
+        row.meanwhile();
         MarkReportSent(dumpPath, handedOff);
         EXPECT_EQ(Read(dump), row.after) << row.name;
     }
@@ -173,7 +184,7 @@ TEST(Seam, EveryEndOfADialogProgramOrXdgEmail) {
             posix_spawnattr_getsigdefault(attributes, &defaults), posix_spawnattr_getsigmask(attributes, &mask);
             posix_spawnattr_getflags(attributes, &flags);
             EXPECT_EQ(flags, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-            for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT, SIGPIPE, SIGCHLD})
+            for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT, SIGPIPE, SIGCHLD, SIGXFSZ})
                 EXPECT_TRUE(sigismember(&defaults, signalNumber)) << signalNumber;
             EXPECT_TRUE(sigisemptyset(&mask));
             EXPECT_EQ(std::filesystem::path(path).filename(), row.program);
@@ -234,6 +245,49 @@ TEST(Seam, TextThatExactlyFillsItsBuffer) {
         setenv("TMPDIR", ("/d" + tmpdir).c_str(), 1);
         EXPECT_FALSE(MakeDumpPath(dumpPath));
     }
+}
+
+TEST(Seam, NoProbeOfTheDisplayBlocksNorAnyPathOutsideAbsoluteEntriesRuns) {
+    Fresh({"zenity"});
+    setenv("WAYLAND_DISPLAY", "wayland-0", 1), unsetenv("DISPLAY");
+    int attempts = 0;
+    for (const int backlogFull : {0, 2, 1000}) {  // attempts answered EAGAIN before one is accepted
+        attempts = 0;
+        replaced.connect = [&](int fd, const sockaddr*, socklen_t) {
+            EXPECT_TRUE(fcntl(fd, F_GETFL) & O_NONBLOCK);
+            return ++attempts <= backlogFull ? (errno = EAGAIN, -1) : 0;
+        };
+        EXPECT_EQ(DesktopReachable(), backlogFull < 25) << backlogFull;
+    }
+    EXPECT_LE(attempts, 30);
+    // An empty or relative PATH entry is the working directory, whatever the launcher left.
+    ProgramPath found;
+    std::filesystem::current_path(folder);
+    for (const char* path : {":bin", "bin:.", ""})
+        EXPECT_FALSE((setenv("PATH", path, 1), FindProgramOnPath("zenity", found))) << path;
+    setenv("PATH", (":bin:" + (folder / "bin").string()).c_str(), 1);
+    EXPECT_TRUE(FindProgramOnPath("zenity", found) && found.data() == folder / "bin" / "zenity");
+}
+
+TEST(Seam, OneAnswerALineAndNoDeathByAFileSizeLimit) {
+    int typed[2];
+    ASSERT_EQ(pipe(typed), 0);
+    const std::string lines = std::string(16, 'y') + "\n  yes, please send\n\tn\n\nY";
+    EXPECT_EQ(write(typed[1], lines.data(), lines.size()), ssize_t(lines.size()));
+    close(typed[1]);
+    for (const Presented answer : {Presented::Yes, Presented::Yes, Presented::Closed, Presented::Closed, Presented::Yes})
+        EXPECT_EQ(ReadTerminalAnswer(typed[0]), answer);
+    close(typed[0]);
+    // A launcher's RLIMIT_FSIZE of 0: the marking fails, the dump stays pending, the run goes on.
+    const DumpPath dumpPath = Fresh();
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit none = {0, limit.rlim_max};
+    SetUpProcessForRun();
+    setrlimit(RLIMIT_FSIZE, &none);
+    MarkReportSent(dumpPath, IdentifyDump(dumpPath));
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(Read(dump), Pending);
 }
 
 }  // namespace
