@@ -17,9 +17,9 @@ scratch=$(mktemp -d)
 export WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
-wineserver -w
 # The user's temporary folder as the prefix reports it (Wine 10 puts it under AppData\Local).
 temp=$(/usr/lib/wine/wine64 winepath -u "$(/usr/lib/wine/wine64 cmd /c 'echo %TEMP%' | tr -d '\r')")
+wineserver -w
 
 paired() {  # RUNS FLOOR SENDER: the floor and the sender in turns; prints the medians and the ratios
   python3 - "$@" <<'PY'

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "dump/crash_dump.h"
 #include "sender/sender_guard.h"
@@ -16,9 +17,15 @@ struct Faults {
     DWORD error = ERROR_SHARING_VIOLATION;
     bool shortReads = false, failedReads = false, shortWrites = false, failedWrites = false;
 } faults;
-DWORD slept = 0, mutexError = 0;
+DWORD slept = 0, mutexError = 0, everyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 HANDLE mutex = nullptr;
-bool everyOpenShared = true;
+int checks = 0, failed = 0;
+
+void Check(bool held, const char* row, const char* what) {
+    ++checks;
+    if (!held)
+        std::printf("failed: %s: %s\n", row, what), ++failed;
+}
 }  // namespace
 
 #define REAL(name) extern "C" decltype(&name) __real___imp_##name;
@@ -27,7 +34,7 @@ REAL(CreateFileA) REAL(ReadFile) REAL(WriteFile)
 
 HANDLE WINAPI Open(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how, DWORD flags,
                    HANDLE model) {
-    everyOpenShared &= share == (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    everyShare &= share;
     if (faults.refusedOpens == 0)
         return __real___imp_CreateFileA(path, access, share, security, how, flags, model);
     faults.refusedOpens -= faults.refusedOpens > 0;
@@ -66,48 +73,38 @@ int main() {
         {"writes of one byte", {}, {.shortWrites = true}, true, 0, marked, 0},
         {"a write that fails", {}, {.failedWrites = true}, true, 0, pending, 0},
     };
-    int failed = 0, count = 0;
-    const auto check = [&](bool held, const char* row, const char* what) {
-        ++count;
-        if (!held)
-            std::printf("failed: %s: %s\n", row, what), ++failed;
-    };
     std::string path(MAX_PATH, '\0');
-    path.resize(GetTempPathA(MAX_PATH, path.data()));
-    path += "yorv_crash_dump.txt";
+    path = path.substr(0, GetTempPathA(MAX_PATH, path.data())) + "yorv_crash_dump.txt";
     for (const auto& row : rows) {
         if (std::FILE* file = std::fopen(path.c_str(), "wb"))
             std::fwrite(pending.data(), 1, pending.size(), file), std::fclose(file);
         DumpPath dumpPath;
-        check(FindCrashDump(dumpPath), row.name, "found");
+        Check(FindCrashDump(dumpPath), row.name, "found");
         faults = row.reading, slept = 0;
-        check(IsReportPending(dumpPath) == row.pending, row.name, "pending");
-        check(slept == row.readWait, row.name, "the wait to read");
+        Check(IsReportPending(dumpPath) == row.pending, row.name, "pending");
+        Check(slept == row.readWait, row.name, "the wait to read");
         const bool identifiable = faults.refusedOpens == 0 && !faults.failedReads;  // what is left of the faults
-        check(IdentifyDump(dumpPath).known == identifiable, row.name, "identified");
+        Check(IdentifyDump(dumpPath).known == identifiable, row.name, "identified");
         faults = {};
         const DumpIdentity handedOff = IdentifyDump(dumpPath);
         faults = row.marking, slept = 0;
         MarkReportSent(dumpPath, handedOff);
-        check(slept == row.markWait, row.name, "the wait to mark");
+        Check(slept == row.markWait, row.name, "the wait to mark");
         std::string after(64, '\0');
         if (std::FILE* file = std::fopen(path.c_str(), "rb"))
             after.resize(std::fread(after.data(), 1, after.size(), file)), std::fclose(file);
-        check(after == row.after, row.name, "what the dump holds");
+        Check(after == row.after, row.name, "what the dump holds");
     }
-    check(everyOpenShared, "every open", "shares reading, writing and deleting");
+    Check(everyShare == (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE), "every open", "shares all");
     // The guard: another sender's mutex, or one this user may not open, counts as taken.
-    const struct {
-        HANDLE mutex;
-        DWORD error;
-        bool taken;
-    } guards[] = {{HANDLE(1), 0, true}, {HANDLE(1), ERROR_ALREADY_EXISTS, false},
-                  {nullptr, ERROR_ACCESS_DENIED, false}, {nullptr, ERROR_INVALID_NAME, true}};
-    for (const auto& guard : guards) {
-        mutex = guard.mutex, mutexError = guard.error;
-        check(TakeSenderGuard() == guard.taken, "the guard", std::to_string(guard.error).c_str());
+    for (const auto& [handle, error, taken] : {std::tuple{HANDLE(1), DWORD(0), true},
+                                               {HANDLE(1), DWORD(ERROR_ALREADY_EXISTS), false},
+                                               {HANDLE(nullptr), DWORD(ERROR_ACCESS_DENIED), false},
+                                               {HANDLE(nullptr), DWORD(ERROR_INVALID_NAME), true}}) {
+        mutex = handle, mutexError = error;
+        Check(TakeSenderGuard() == taken, "the guard", std::to_string(error).c_str());
     }
     if (failed == 0)
-        std::printf("%d rows, none failed\n", count);
+        std::printf("%d rows, none failed\n", checks);
     return failed != 0;
 }
