@@ -92,11 +92,8 @@ int Foreign(int fd, struct stat* info) { return __real_fstat(fd, info) ? -1 : (i
 
 TEST(Seam, OpensOnlyTheUsersOwnRegularFileNotThroughALink) {
     const auto replacedBy = [](auto make) { return [make] { std::filesystem::remove(dump), make(); }; };
-    const struct {
-        const char* name;
-        std::function<void()> found;  // what stands in the dump's place once it is opened
-        DumpOpen read, update;
-    } rows[] = {
+    // What stands in the dump's place once it is opened.
+    const struct { const char* name; std::function<void()> found; DumpOpen read, update; } rows[] = {
         {"the dump", [] {}, DumpOpen::Opened, DumpOpen::Opened},
         {"without its write bit", [] { chmod(dump.c_str(), 0444); }, DumpOpen::Opened, DumpOpen::Refused},
         {"a link", replacedBy([] { Write(folder / "other", Pending), symlink("other", dump.c_str()); }),
@@ -123,11 +120,8 @@ TEST(Seam, ShortInterruptedAndFailedReadsAndWritesAndTheReportHandedOff) {
     const std::string rewritten = "# status: pending\nREST\n", grown = std::string(Pending) + "more\n";
     const auto nothing = [] {};
     const auto wholeSeconds = [] { replaced.fstat = WholeSeconds; };
-    const struct {
-        const char* name;
-        std::function<void()> replace, meanwhile;  // while the mail client is open
-        std::string after;
-    } rows[] = {
+    // The calls replaced, and what happens while the mail client is open.
+    const struct { const char* name; std::function<void()> replace, meanwhile; std::string after; } rows[] = {
         {"reads of one byte", [&] { replaced.pread = oneByte(__real_pread); }, nothing, Marked},
         {"a read interrupted", [&] { replaced.pread = once(EINTR, __real_pread); }, nothing, Marked},
         {"reads that fail", [] { replaced.pread = [](auto...) { return errno = EIO, ssize_t{-1}; }; }, nothing, Pending},
@@ -158,12 +152,8 @@ TEST(Seam, ShortInterruptedAndFailedReadsAndWritesAndTheReportHandedOff) {
 TEST(Seam, EveryEndOfADialogProgramOrXdgEmail) {
     constexpr int Exit1 = 1 << 8, Exit2 = 2 << 8, Exit3 = 3 << 8, Exit255 = 255 << 8, Killed = SIGKILL;
     enum Start { Starts, Missing, Refused };
-    const struct {
-        const char* program;
-        Start start;
-        int status;
-        int shown;  // a Presented, or a HandOff for xdg-email
-    } rows[] = {
+    // `shown`: a Presented, or a HandOff for xdg-email.
+    const struct { const char* program; Start start; int status, shown; } rows[] = {
         {"zenity", Starts, 0, int(Presented::Yes)}, {"zenity", Starts, Exit1, int(Presented::Closed)},
         {"zenity", Starts, Exit2, int(Presented::NotShown)}, {"zenity", Starts, Exit255, int(Presented::NotShown)},
         {"zenity", Starts, Killed, int(Presented::NotShown)}, {"zenity", Refused, 0, int(Presented::NotShown)},
@@ -204,11 +194,7 @@ TEST(Seam, EveryEndOfADialogProgramOrXdgEmail) {
 
 TEST(Seam, TheGuardThenTheStatusLineAgain) {
     const auto failing = [](int error) { return [error](int, int) { return errno = error, -1; }; };
-    const struct {
-        const char* name;
-        std::function<int(int, int)> flock;
-        int questions;
-    } rows[] = {
+    const struct { const char* name; std::function<int(int, int)> flock; int questions; } rows[] = {
         {"free", __real_flock, 1},
         {"held by another sender", failing(EWOULDBLOCK), 0},
         {"the report sent meanwhile", [](int fd, int how) { return Write(dump, Marked), __real_flock(fd, how); }, 0},

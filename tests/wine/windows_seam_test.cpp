@@ -56,14 +56,9 @@ REPLACE(CreateMutexA, Mutex)
 int main() {
     const std::string pending = "# status: pending\r\nrest\r\n", marked = "# status: sent   \r\nrest\r\n";
     const Faults busy = {.refusedOpens = -1}, denied = {.refusedOpens = -1, .error = ERROR_ACCESS_DENIED};
-    const struct {
-        const char* name;
-        Faults reading, marking;  // while the status line is read; while it is marked
-        bool pending;
-        DWORD readWait;
-        const std::string& after;
-        DWORD markWait;
-    } rows[] = {
+    // The faults while the status line is read, and while it is marked.
+    const struct { const char* name; Faults reading, marking; bool pending; DWORD readWait;
+                   const std::string& after; DWORD markWait; } rows[] = {
         {"free", {}, {}, true, 0, marked, 0},
         {"busy a moment", {.refusedOpens = 3}, {.refusedOpens = 3, .error = ERROR_LOCK_VIOLATION}, true, 300, marked, 300},
         {"busy past the waits", busy, busy, false, 2000, pending, 10000},
