@@ -14,7 +14,7 @@ import sys
 import tempfile
 import termios
 import unittest
-from contextlib import ExitStack
+from contextlib import ExitStack, contextmanager
 from dataclasses import dataclass
 from pathlib import Path
 
@@ -506,48 +506,50 @@ class MountedFileSystems(unittest.TestCase):
         if missing:
             self.skipTest(f"{', '.join(missing)} not installed (e2fsprogs, mount)")
 
+    @contextmanager
+    def mounted(self, point: Path, arguments, what):
+        """`mount ARGUMENTS POINT` for the block, which gets the dump's path there; skipped if it fails."""
+        point.mkdir()
+        if subprocess.run(["mount", *arguments, str(point)], capture_output=True).returncode != 0:
+            self.skipTest(f"this machine cannot mount {what} (root needed)")
+        try:
+            yield point / "yorv_crash_dump.txt"
+        finally:
+            subprocess.run(["umount", str(point)], check=True)
+
+    def dump_after_a_run(self, box, dump: Path, **env):
+        env = dict(box.env, TMPDIR=str(dump.parent), DUMP=str(dump), **env)
+        self.assertEqual(run_sender(env).returncode, 0)
+        return dump.read_bytes()
+
     def test_a_dump_in_an_overlays_lower_layer_is_marked(self):
         """overlayfs, as in containers: the open for marking copies the dump up, with new metadata; its bytes
         are still the report that was handed off."""
         self.need("mount", "umount")
         with Sandbox() as box:
-            lower, upper, work, merged = (box.scratch / name for name in ("lower", "upper", "work", "merged"))
-            for folder in (lower, upper, work, merged):
+            lower, upper, work = (box.scratch / name for name in ("lower", "upper", "work"))
+            for folder in (lower, upper, work):
                 folder.mkdir()
             (lower / "yorv_crash_dump.txt").write_bytes(PENDING)
-            if subprocess.run(["mount", "-t", "overlay", "overlay", "-o", f"lowerdir={lower},upperdir={upper},"
-                               f"workdir={work}", str(merged)], capture_output=True).returncode != 0:
-                self.skipTest("this machine cannot mount an overlayfs (root needed)")
-            try:
-                env = dict(box.env, TMPDIR=str(merged), DUMP=str(merged / "yorv_crash_dump.txt"))
-                self.assertEqual(run_sender(env).returncode, 0)
-                self.assertEqual((merged / "yorv_crash_dump.txt").read_bytes(), MARKED)
-            finally:
-                subprocess.run(["umount", str(merged)], check=True)
+            layers = ["-t", "overlay", "overlay", "-o", f"lowerdir={lower},upperdir={upper},workdir={work}"]
+            with self.mounted(box.scratch / "merged", layers, "an overlayfs") as dump:
+                self.assertEqual(self.dump_after_a_run(box, dump), MARKED)
 
     def test_a_new_dump_of_the_same_size_stays_pending(self):
         """Where a file's times are whole seconds (ext4 with 128-byte inodes, ext3, vfat), a dump rewritten
         in place at its size during the hand-off looks the same by its times: its content tells."""
         self.need("mkfs.ext4", "mount", "umount")
         with Sandbox() as box:
-            image, mounted = box.scratch / "whole-seconds.img", box.tmp / "whole seconds"
-            mounted.mkdir()
+            image = box.scratch / "whole-seconds.img"
             with image.open("wb") as file:
                 file.truncate(8 << 20)
-            made = subprocess.run(["mkfs.ext4", "-q", "-I", "128", str(image)], capture_output=True)
-            if made.returncode != 0 or subprocess.run(["mount", "-o", "loop", str(image), str(mounted)],
-                                                      capture_output=True).returncode != 0:
-                self.skipTest("this machine cannot loop-mount an ext4 image (root and loop devices needed)")
-            try:
-                dump = mounted / "yorv_crash_dump.txt"
+            if subprocess.run(["mkfs.ext4", "-q", "-I", "128", str(image)], capture_output=True).returncode != 0:
+                self.skipTest("mkfs.ext4 could not make an image")
+            with self.mounted(box.tmp / "whole seconds", ["-o", "loop", str(image)], "a loop device") as dump:
                 dump.write_bytes(PENDING)
                 self.assertEqual(dump.stat().st_ctime_ns % 10**9, 0, "the times are not whole seconds")
-                env = dict(box.env, TMPDIR=str(mounted), DUMP=str(dump),
-                           XDG_EMAIL_REPLACES_DUMP=f"rewritten:{SAME_SIZE.decode()}")
-                self.assertEqual(run_sender(env).returncode, 0)
-                self.assertEqual(dump.read_bytes(), SAME_SIZE)
-            finally:
-                subprocess.run(["umount", str(mounted)], check=True)
+                rewrite = f"rewritten:{SAME_SIZE.decode()}"
+                self.assertEqual(self.dump_after_a_run(box, dump, XDG_EMAIL_REPLACES_DUMP=rewrite), SAME_SIZE)
 
 
 if __name__ == "__main__":
