@@ -1,6 +1,7 @@
 #include "dump/crash_dump.h"
 
 #include "dump/content_digest.h"
+#include "dump/dump_file.h"
 #include "dump/status_line.h"
 
 namespace {

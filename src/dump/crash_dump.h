@@ -6,7 +6,6 @@
 
 #include <cstdint>
 
-#include "dump/dump_file.h"
 #include "dump/dump_path.h"
 
 // Fills `dumpPath` and returns true when a dump lies there.

@@ -18,6 +18,7 @@
 
 #include "common/bounded_text.h"
 #include "dump/crash_dump.h"
+#include "dump/dump_file.h"
 #include "mail/send_mail.h"
 #include "sender/presenters_posix.h"
 #include "sender/process_setup.h"
