@@ -355,8 +355,12 @@ if __name__ == "__main__":
     ARGS, rest = parser.parse_known_args()
     try:
         subprocess.run([ARGS.loader, "--version"], capture_output=True, timeout=60)
-    except FileNotFoundError:  # Debian's wine32:i386 is not installed
-        LOADER_REFUSED = f"{ARGS.loader} is not installed: no 32-bit Wine here"
+    except FileNotFoundError:  # no Wine, or Debian's wine32:i386 is not installed
+        policy = subprocess.run(["apt-cache", "policy", "wine64"], capture_output=True, text=True).stdout \
+            if shutil.which("apt-cache") else ""
+        LOADER_REFUSED = (f"{ARGS.loader} is not installed: no 32-bit Wine here" if Path("/usr/lib/wine/wine64").exists()
+                          else "Wine is not installed" if re.search(r"Candidate: [^(]", policy)
+                          else "no Wine in this release's packages")
     except OSError as error:  # a kernel without 32-bit support refuses the x86 loader
         LOADER_REFUSED = f"{ARGS.loader} cannot run on this machine: {error.strerror}"
     result = unittest.main(argv=[sys.argv[0], *rest], verbosity=2, exit=False).result
