@@ -5,14 +5,16 @@
 # root, exactly as written: scripts/try.sh, then scripts/test.sh. Prints each
 # one's time and exit status, and the test command's last line; their whole
 # output is kept in build/check-debian/SUITE-{try,test}.log. Not part of the
-# test command: it takes about 12 minutes a release.
-# Usage: scripts/check-debian.sh bookworm|trixie
+# test command: it takes about 12 minutes a release. MIRROR defaults to
+# debootstrap's own; a snapshot archive serves an index past its Valid-Until
+# date, which the tree's apt is then told to accept.
+# Usage: scripts/check-debian.sh bookworm|trixie|forky [MIRROR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-suite=${1:-}
+suite=${1:-} mirror=${2:-}
 case $suite in
-  bookworm | trixie) ;;
-  *) echo "usage: scripts/check-debian.sh bookworm|trixie" >&2; exit 2 ;;
+  bookworm | trixie | forky) ;;
+  *) echo "usage: scripts/check-debian.sh bookworm|trixie|forky [MIRROR]" >&2; exit 2 ;;
 esac
 [ "$(id -u)" -eq 0 ] || { echo "check-debian: run it as root (debootstrap, chroot, mount)" >&2; exit 1; }
 command -v debootstrap >/dev/null ||
@@ -38,12 +40,24 @@ remove_tree() {
 }
 trap remove_tree EXIT
 
-echo "=== debootstrap --variant=minbase --include=git $suite"
+# An older debootstrap has no script for the testing release yet; sid's serves.
+script=()
+if [ ! -e "/usr/share/debootstrap/scripts/$suite" ]; then
+  script=("${mirror:-http://deb.debian.org/debian}" /usr/share/debootstrap/scripts/sid)
+  echo "this debootstrap has no script for $suite: using sid's"
+elif [ -n "$mirror" ]; then
+  script=("$mirror")
+fi
+echo "=== debootstrap --variant=minbase --include=git $suite ${script[*]}"
 start=$(date +%s)
-debootstrap --variant=minbase --include=git "$suite" "$tree" >"$logs/$suite-debootstrap.log" 2>&1 ||
+debootstrap --variant=minbase --include=git "$suite" "$tree" "${script[@]}" >"$logs/$suite-debootstrap.log" 2>&1 ||
   { tail -n 20 "$logs/$suite-debootstrap.log" >&2; exit 1; }
 echo "made in $(($(date +%s) - start)) s"
 cp /etc/resolv.conf "$tree/etc/resolv.conf"
+if chroot "$tree" apt-get update -q 2>&1 | grep -q 'is expired'; then
+  echo "the mirror's index for $suite is past its Valid-Until date (a snapshot): the tree's apt accepts it"
+  echo 'Acquire::Check-Valid-Until "false";' >"$tree/etc/apt/apt.conf.d/99check-debian-snapshot"
+fi
 mount -t proc proc "$tree/proc"
 mount -t sysfs sysfs "$tree/sys"
 mount --rbind /dev "$tree/dev"  # ptys for the terminal rows, loop devices for the mounted ones
