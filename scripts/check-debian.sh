@@ -54,7 +54,8 @@ debootstrap --variant=minbase --include=git "$suite" "$tree" "${script[@]}" >"$l
   { tail -n 20 "$logs/$suite-debootstrap.log" >&2; exit 1; }
 echo "made in $(($(date +%s) - start)) s"
 cp /etc/resolv.conf "$tree/etc/resolv.conf"
-if chroot "$tree" apt-get update -q 2>&1 | grep -q 'is expired'; then
+update=$(chroot "$tree" apt-get update -q 2>&1 || true)
+if grep -q 'is expired' <<<"$update"; then
   echo "the mirror's index for $suite is past its Valid-Until date (a snapshot): the tree's apt accepts it"
   echo 'Acquire::Check-Valid-Until "false";' >"$tree/etc/apt/apt.conf.d/99check-debian-snapshot"
 fi
