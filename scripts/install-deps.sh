@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, on Debian 12 or 13 as root, the packages named by the given groups:
-#   build  - native build and tests (e2fsprogs, mount: the loop-mounted row);
+#   build  - native build and tests (e2fsprogs, mount: the loop-mounted row;
+#            xdg-utils, gio and D-Bus: the rows through the real xdg-email);
 #   windows - MinGW-w64, and Wine (x64) where the release has it;
 #   windows-x86 - Wine for 32-bit programs, wanted but not needed;
 #   fuzz   - clang with libFuzzer;     try     - what the sample run uses;
@@ -8,7 +9,7 @@
 # Packages already present are left alone; without root nothing is installed.
 set -euo pipefail
 declare -A groups=(
-  [build]="cmake make g++ libgtest-dev libxxhash-dev python3 valgrind bc e2fsprogs mount"
+  [build]="cmake make g++ libgtest-dev libxxhash-dev python3 valgrind bc e2fsprogs mount xdg-utils libglib2.0-bin dbus"
   [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-i686 libxxhash-dev wine wine64"
   [windows-x86]="wine32:i386"
   [fuzz]="clang libclang-rt-dev"

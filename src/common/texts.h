@@ -18,9 +18,18 @@ inline constexpr char QuestionText[] =
 // path follows.
 inline constexpr char SentQuestionText[] =
     "Was the crash report sent to Dravonel Tech Support?\n"
-    "Answer when you are done in your mail program. If you say No, you will be asked again next time.\n"
+    "The report is in the mail. Answer when you are done in your mail program. "
+    "If you say No, you will be asked again next time.\n"
     "\n"
-    "If your mail program did not attach it, the report is the file:\n";
+    "If your mail program did not attach the report file, it is:\n";
+
+// Linux: the mail's body. This opening, then the dump's text; where the
+// whole text does not fit, a line end and the closing with the dump's path.
+// A dump in UTF-16 is named, not quoted.
+inline constexpr char MailBodyOpening[] =
+    "This is a Yorv crash report. The report file is attached as well where the mail program allows it.\r\n\r\n";
+inline constexpr char MailBodyRestInFile[] = "The rest of the report is in the file:\r\n";
+inline constexpr char MailBodyInFile[] = "The report is in the file:\r\n";
 
 // Linux: after a question shown on the terminal.
 inline constexpr char TerminalPrompt[] = "[y/N] ";
@@ -52,6 +61,6 @@ inline constexpr char XdgEmailStatusReasons[6][80] = {
 };
 inline constexpr char XdgEmailFailedReason[] = "xdg-email failed (status ";  // the status and ")"
 
-// A box's text: at most 373 characters on Windows, 473 on Linux (the
+// A box's text: at most 373 characters on Windows, 496 on Linux (the
 // second question with the longest path).
 using BoxText = std::array<char, 1024>;

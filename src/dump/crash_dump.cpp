@@ -74,6 +74,11 @@ DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
     return OpenDump(dumpPath, DumpAccess::Read, file) == DumpOpen::Opened ? IdentityOf(file) : DumpIdentity{};
 }
 
+std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, std::span<char> head) {
+    DumpFile file;
+    return OpenDump(dumpPath, DumpAccess::Read, file) == DumpOpen::Opened ? ReadUntilFull(file, head, 0) : -1;
+}
+
 void MarkReportSent(const DumpPath& dumpPath, const DumpIdentity& handedOff) {
     DumpFile file;
     if (!handedOff.known || OpenDump(dumpPath, DumpAccess::Update, file) != DumpOpen::Opened ||

@@ -4,7 +4,9 @@
 // is still the report that was handed off, and how it is marked as sent.
 // Each call opens and closes the file within itself.
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "dump/dump_path.h"
 
@@ -31,6 +33,10 @@ struct DumpIdentity {
 // The dump's identity as it stands now, its whole content read once; not
 // `known` when it cannot be opened or read.
 DumpIdentity IdentifyDump(const DumpPath& dumpPath);
+
+// The dump's first bytes, as many as `head` holds: how many were read, or -1
+// when it cannot be opened or read.
+std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, std::span<char> head);
 
 // Rewrites the status line as sent when it is long enough, the dump can be
 // written, and it still holds the report `handedOff` describes; silent on

@@ -42,7 +42,7 @@ bool StatusLineSaysSent(StatusLine line) {
 bool IsMarkable(StatusLine line) {
     // A file that starts with UTF-16's byte-order mark is text the marker
     // would garble: it is never rewritten.
-    if (line.text.starts_with("\xFF\xFE") || line.text.starts_with("\xFE\xFF"))
+    if (StartsWithUtf16Mark(line.text))
         return false;
     const std::size_t length = line.text.size() + (line.lineEndBytes ? 1 : 0);
     return length > SentStatusMarker.size();

@@ -24,6 +24,11 @@ StatusLine ParseStatusLine(std::string_view window);
 
 bool StatusLineSaysSent(StatusLine line);
 
+// True when `text` starts with UTF-16's byte-order mark (FF FE or FE FF).
+constexpr bool StartsWithUtf16Mark(std::string_view text) {
+    return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
 // A line is markable when it is longer than the marker, its line end counted
 // as one character, and the file does not start with a UTF-16 byte-order
 // mark (FF FE or FE FF).

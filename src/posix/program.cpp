@@ -3,9 +3,11 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -40,7 +42,24 @@ sigset_t SignalSet(std::initializer_list<int> signals) {
     return set;
 }
 
-ProgramEnd WaitFor(pid_t child) {
+// Whether `child` has ended, asked every 50 ms until `patience` has passed.
+bool EndsWithin(pid_t child, std::chrono::milliseconds patience) {
+    constexpr timespec pause = {0, 50'000'000};
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    do {
+        siginfo_t info{};
+        if (RetryOnInterrupt([&] {
+                return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT | WNOHANG);
+            }) < 0 || info.si_pid != 0)
+            return true;
+        nanosleep(&pause, nullptr);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
+ProgramEnd WaitFor(pid_t child, std::chrono::milliseconds patience) {
+    if (patience.count() > 0 && !EndsWithin(child, patience))
+        return {.started = true, .running = true};
     // Waited for without reaping first: until it is reaped its pid cannot be
     // reused, so a signal arriving meanwhile never ends another process.
     siginfo_t info;
@@ -75,7 +94,8 @@ bool FindProgramOnPath(const char* name, ProgramPath& found) {
     }
 }
 
-ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput) {
+ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput,
+                      std::chrono::milliseconds patience) {
     posix_spawnattr_t attributes;
     if (posix_spawnattr_init(&attributes) != 0)
         return {};
@@ -102,7 +122,7 @@ ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], Chil
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    return error == 0 ? WaitFor(child) : ProgramEnd{};
+    return error == 0 ? WaitFor(child, patience) : ProgramEnd{};
 }
 
 bool ExitedWith(const ProgramEnd& end, int status) {

@@ -3,6 +3,7 @@
 #include <limits.h>
 
 #include <array>
+#include <chrono>
 
 // A program's full path. A PATH entry too long for it counts as absent.
 using ProgramPath = std::array<char, PATH_MAX>;
@@ -19,15 +20,18 @@ enum class ChildRole {
 // How a program that was run ended.
 struct ProgramEnd {
     bool started = false;  // false: it could not be started at all
+    bool running = false;  // still running when the wait for it ended
     bool exited = false;   // it exited, with `exitStatus`; else `signal` ended it
     int exitStatus = 0;
     int signal = 0;
 };
 
 // Starts `program` with `argv` (no shell involved) and default signal
-// handling, and waits for it. `errorOutput`, unless -1, becomes its standard
-// error.
-ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput = -1);
+// handling, and waits for it: until it ends, or for `patience` when that is
+// not zero, after which it runs on by itself. `errorOutput`, unless -1,
+// becomes its standard error.
+ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput = -1,
+                      std::chrono::milliseconds patience = {});
 
 // True when the program exited with `status`.
 bool ExitedWith(const ProgramEnd& end, int status);

@@ -105,3 +105,8 @@ Presented ShowOnDesktop(BoxKind kind, const char* text) {
         return RunKdialog(program, kind, text);
     return Presented::NotShown;
 }
+
+bool CanShowOnDesktop() {
+    ProgramPath program;
+    return DesktopReachable() && (FindProgramOnPath("zenity", program) || FindProgramOnPath("kdialog", program));
+}

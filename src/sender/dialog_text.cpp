@@ -16,7 +16,7 @@ std::size_t Utf8SequenceLength(std::string_view text) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(0);
     if (lead < 0x80)
-        return 1;
+        return lead != 0;
     std::size_t length = 0;
     unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
     if (lead >= 0xC2 && lead <= 0xDF) {
@@ -51,23 +51,25 @@ bool LocaleIsUtf8(const char* lcAll, const char* lcCtype, const char* lang) {
     return false;
 }
 
-std::size_t EscapeDialogText(std::string_view text, bool utf8, std::span<char> out) {
-    constexpr char hex[] = "0123456789abcdef";
-    std::size_t written = 0;
-    while (!text.empty()) {
-        const std::size_t fits = utf8 ? Utf8SequenceLength(text) : (static_cast<unsigned char>(text[0]) < 0x80);
-        if (fits > 0) {
-            std::copy_n(text.begin(), fits, out.begin() + static_cast<std::ptrdiff_t>(written));
-            written += fits;
-            text.remove_prefix(fits);
-            continue;
-        }
-        const auto byte = static_cast<unsigned char>(text[0]);
-        const char escaped[] = {'\\', 'x', hex[byte >> 4], hex[byte & 0xF]};
-        std::copy_n(escaped, 4, out.begin() + static_cast<std::ptrdiff_t>(written));
-        written += 4;
-        text.remove_prefix(1);
+std::size_t EscapeFirstCharacter(std::string_view& text, bool utf8, std::span<char, 4> out) {
+    const auto byte = static_cast<unsigned char>(text[0]);
+    const std::size_t fits = utf8 ? Utf8SequenceLength(text) : (byte != 0 && byte < 0x80);
+    if (fits > 0) {
+        std::copy_n(text.begin(), fits, out.begin());
+        text.remove_prefix(fits);
+        return fits;
     }
+    constexpr char hex[] = "0123456789abcdef";
+    const char escaped[] = {'\\', 'x', hex[byte >> 4], hex[byte & 0xF]};
+    std::copy_n(escaped, 4, out.begin());
+    text.remove_prefix(1);
+    return 4;
+}
+
+std::size_t EscapeDialogText(std::string_view text, bool utf8, std::span<char> out) {
+    std::size_t written = 0;
+    while (!text.empty())
+        written += EscapeFirstCharacter(text, utf8, out.subspan(written).first<4>());
     return written;
 }
 

@@ -20,10 +20,15 @@ inline constexpr std::size_t MaxDialogTextLength = 4 * MaxBoxTextLength;
 bool LocaleIsUtf8(const char* lcAll, const char* lcCtype, const char* lang);
 
 // Copies `text` into `out`, writing each byte that the dialog's character set
-// cannot take as \xNN: in UTF-8, invalid and overlong sequences and encoded
-// surrogates; otherwise every byte outside ASCII. Returns the length written,
-// without a terminator; `out` holds at least 4 * text.size() characters.
+// cannot take as \xNN: NUL; in UTF-8, invalid and overlong sequences and
+// encoded surrogates; otherwise every byte outside ASCII. Returns the length
+// written, without a terminator; `out` holds at least 4 * text.size() characters.
 std::size_t EscapeDialogText(std::string_view text, bool utf8, std::span<char> out);
+
+// The same for the first character of `text`, which it removes: a whole
+// sequence of the character set, or one byte escaped. Returns the length
+// written into `out`.
+std::size_t EscapeFirstCharacter(std::string_view& text, bool utf8, std::span<char, 4> out);
 
 // True for GTK's "(zenity:PID): Gtk-WARNING **: HH:MM:SS.mmm: cannot open
 // display: NAME" and GTK 4's "... Failed to open display", with or without the time.

@@ -24,6 +24,9 @@ Presented AsAnswer(const ProgramEnd& end, int lastAnswer);
 // The box in zenity, else in kdialog, when a desktop can be reached.
 Presented ShowOnDesktop(BoxKind kind, const char* text);
 
+// True when a desktop can be reached and zenity or kdialog is there to ask on it.
+bool CanShowOnDesktop();
+
 // True when the sender is in the foreground process group of the terminal on
 // `fd`: outside it, reading the terminal stops the process (SIGTTIN), and so
 // does writing to it under `stty tostop`.

@@ -4,6 +4,7 @@ import fcntl
 import json
 import os
 import pty
+import re
 import resource
 import select
 import shutil
@@ -17,6 +18,7 @@ import unittest
 from contextlib import ExitStack, contextmanager
 from dataclasses import dataclass
 from pathlib import Path
+from urllib.parse import parse_qs, quote, unquote, urlsplit
 
 from scenarios import (ACCEPT, DEV_ZERO, ELSEWHERE, FIFO, FOREIGN, MARKED, NO_LIBRARY, PENDING, QUESTION,
                        RECIPIENT, SAME_SIZE, SOCKET, SUBJECT, SYMLINK, Fail, Scenario, check_two_senders, place_dump,
@@ -41,9 +43,14 @@ UNSTARTABLE = "cannot be started"
 NO_MAILER = "No mail program could be started: xdg-email (from xdg-utils) was not found"
 FAILURE = "Failed to send e-mail message.\n{}.\n\nError report saved to file:\n{}"
 # After xdg-email started a mail program, only the user knows whether the report left.
-WAS_IT_SENT = ("Was the crash report sent to Dravonel Tech Support?\n"
-               "Answer when you are done in your mail program. If you say No, you will be asked again next time.\n\n"
-               "If your mail program did not attach it, the report is the file:\n{}")
+WAS_IT_SENT = ("Was the crash report sent to Dravonel Tech Support?\nThe report is in the mail. Answer when you are "
+               "done in your mail program. If you say No, you will be asked again next time.\n\n"
+               "If your mail program did not attach the report file, it is:\n{}")
+# xdg-email is handed the mail as one link; the body is checked where real mail programs get it.
+LINK = f"mailto:{RECIPIENT}?subject={quote(SUBJECT, safe='')}"
+BODY_OPENING = "This is a Yorv crash report. The report file is attached as well where the mail program allows it.\r\n\r\n"
+REST_IN_FILE = "\r\nThe rest of the report is in the file:\r\n"
+
 
 # How the product starts the sender: one launcher's habit a row.
 IGNORES_SIGNALS, BACKGROUND_JOB = "ignores SIGCHLD and the ending signals", "a background job on a terminal"
@@ -70,6 +77,11 @@ class LinuxScenario(Scenario):
     later: str = None                # the dialog program's statuses for the boxes after the question
     confirm: str = "yes"             # the answer to whether it was sent
     typing: tuple = None             # what the user types at the terminal's prompts, if not the answers
+    mail_statuses: str = None        # xdg-email's statuses, call by call, where the hand-off is not a Fail
+
+    @property
+    def xdg_email_statuses(self):
+        return str(self.mail.answer) if isinstance(self.mail, Fail) else self.mail_statuses
 
     @property
     def asks_whether_sent(self):
@@ -148,6 +160,7 @@ SCENARIOS = walked_by(LinuxScenario, [
 
     # Whether the report was sent, asked after xdg-email started a mail program
     LinuxScenario("Yes, then No: it was not sent", confirm="no"),
+    LinuxScenario("xdg-email refuses the attachment (3): the text alone, then asked", mail_statuses="3,0", after=MARKED),
     LinuxScenario("on the terminal, y then n", dialog=NO_DESKTOP, confirm="no"),
     LinuxScenario("on the terminal, y then y", dialog=NO_DESKTOP, after=MARKED),
     # One answer a prompt: the rest of a line, and what is typed before a prompt shows, answer nothing.
@@ -172,8 +185,24 @@ SCENARIOS = walked_by(LinuxScenario, [
                   boxes=ASKED_THEN_WARNED),
 ])
 
+# Mail programs registered for mailto: links as each package does it, reached through the real xdg-email and gio:
+# the stand-in named in the desktop file's Exec line records what it was handed.
+MAIL_PROGRAMS = {
+    "a .deb's Thunderbird": "thunderbird %u",
+    "a snap's Thunderbird": "env BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/thunderbird_thunderbird"
+                            ".desktop {bin}/thunderbird %u",
+    "a Flatpak's Thunderbird": "{bin}/flatpak run --branch=stable --arch=x86_64 --command=thunderbird "
+                               "--file-forwarding org.mozilla.Thunderbird @@u %u @@",
+    "a browser, for webmail": "firefox %u",
+}
+# What a shell, echo or a -compose parser would change, and text that is not UTF-8.
+AWKWARD = ("# status: pending\r\nC:\\new\\box\\cut 'q' \"q\" a,b 100% & x=y;z\ttab\r\n".encode()
+           + "Jörg, ça va €\n".encode() + b"\xff\x00 end\n")
+LONG = b"".join(b"# status: pending\n" if n == 0 else b"line %06d of a dump far over the bound\n" % n for n in range(8000))
+
 SENDER = None
 SANITIZED = os.environ.get("YORV_SANITIZED") == "1"
+BRIEF_START = "BRIEF_START_SENDER" in os.environ  # a test build's sender that waits 1 s for a mail program
 
 # Records its name and arguments, then does what the scenario asks of this tool.
 STANDIN = """#!{python}
@@ -282,6 +311,21 @@ def stderr_to_a_pipe_nobody_reads():
     os.close(writer)
 
 
+def as_mail_text(dump: bytes):
+    """The dump's text as the mail's body carries it: as the dialogs show it, CR LF line ends."""
+    return dialog_text(os.fsdecode(dump)).replace("\0", "\\x00").replace("\r\n", "\n").replace("\n", "\r\n")
+
+
+def handed_over(call):
+    """What the mail program was handed: the body, and the attachment where it was given one."""
+    if "-compose" in call:  # Thunderbird: xdg-email's to='...',subject=...,body=...,attachment='...'
+        fields = call[call.index("-compose") + 1]
+        attached = re.search(r",attachment='(.*)'$", fields)
+        return unquote(re.search(r"(?:^|,)body=([^,]*)", fields).group(1)), attached and attached.group(1)
+    link = next(argument for argument in call if argument.startswith("mailto:"))
+    return parse_qs(urlsplit(link).query)["body"][0], None
+
+
 def gone(pid):
     try:
         return Path(f"/proc/{pid}/stat").read_text().split(")")[-1].split()[0] == "Z"
@@ -303,7 +347,7 @@ class Sandbox:
         self.dump = folder / "yorv_crash_dump.txt"
         self.log = scratch / "calls.log"
         self.log.touch()
-        bin_dir = scratch / "bin"
+        self.bin = bin_dir = scratch / "bin"
         bin_dir.mkdir()
         for tool in tools:
             python = "/nonexistent/python3" if tool == UNSTARTABLE else sys.executable
@@ -326,8 +370,21 @@ class Sandbox:
         self.wayland.close()
         self.scratch_dir.cleanup()
 
+    def register_mail_program(self, exec_line):
+        """The mailto: handler's desktop file, made the user's default: the environment that finds it."""
+        home = self.scratch / "home"
+        (home / ".local/share/applications").mkdir(parents=True)
+        (home / ".local/share/applications/mail.desktop").write_text(
+            f"[Desktop Entry]\nType=Application\nName=Mail\nExec={exec_line.format(bin=self.bin)}\n"
+            "MimeType=x-scheme-handler/mailto;\n")
+        env = dict(self.env, HOME=str(home), XDG_CURRENT_DESKTOP="GNOME", PATH=f"{self.bin}:/usr/bin:/bin")
+        subprocess.run(["xdg-mime", "default", "mail.desktop", "x-scheme-handler/mailto"], env=env, check=True)
+        return env
+
     def calls(self):
-        return [json.loads(line) for line in self.log.read_text().splitlines()]
+        """What each stand-in was given; of a mailto: link, its address and subject."""
+        return [[argument.split("&body=")[0] if argument.startswith("mailto:") else argument for argument in call]
+                for call in map(json.loads, self.log.read_text().splitlines())]
 
 
 def expected_calls(scenario: LinuxScenario, dump_path: str):
@@ -339,8 +396,10 @@ def expected_calls(scenario: LinuxScenario, dump_path: str):
         elif scenario.dialog not in (STALE_DISPLAY, NO_DESKTOP):
             calls.append(["zenity", "--question" if kind == "confirm" else f"--{kind}", "--title=Yorv", "--no-markup", f"--text={dialog_text(text)}"])
     if scenario.handed_off:
-        calls.insert(1 if scenario.dialog != STALE_DISPLAY else 0,
-                     ["xdg-email", "--subject", SUBJECT, "--attach", dump_path, RECIPIENT])
+        at = 1 if scenario.dialog != STALE_DISPLAY else 0
+        calls.insert(at, ["xdg-email", "--attach", dump_path, LINK])
+        if (scenario.xdg_email_statuses or "").startswith("3"):  # asked once more, without the attachment
+            calls.insert(at + 1, ["xdg-email", LINK])
     return calls
 
 
@@ -350,8 +409,8 @@ class Scenarios(unittest.TestCase):
         statuses = scenario.dialog_statuses()
         env = dict(box.env, ZENITY_EXIT=statuses, KDIALOG_EXIT=statuses)
         cwd = None
-        if isinstance(scenario.mail, Fail):
-            env["XDG_EMAIL_EXIT"] = str(scenario.mail.answer)
+        if scenario.xdg_email_statuses:
+            env["XDG_EMAIL_EXIT"] = scenario.xdg_email_statuses
         if scenario.vanish:
             env["ZENITY_REMOVES_DUMP" if scenario.vanish == "question" else "XDG_EMAIL_REMOVES_DUMP"] = "1"
         if scenario.replaced:
@@ -443,6 +502,42 @@ class Scenarios(unittest.TestCase):
                 continue  # needs root to give a file away
             with self.subTest(scenario.name):
                 self.run_scenario(scenario)
+
+    @unittest.skipUnless(shutil.which("xdg-email") and shutil.which("gio"), "xdg-utils or gio not installed")
+    def test_every_mail_program_gets_the_reports_text(self):
+        """Through the real xdg-email: the text arrives whole, cut at a line end when over the bound; the second
+        question comes while a Thunderbird that keeps running is up."""
+        rows = [(name, AWKWARD, False) for name in MAIL_PROGRAMS] + [
+            ("a snap's Thunderbird", LONG, False)] + [("a .deb's Thunderbird", AWKWARD, True)] * BRIEF_START
+        for name, dump, keeps_running in rows:
+            with self.subTest(name, size=len(dump), keeps_running=keeps_running), \
+                    Sandbox(("zenity", "thunderbird", "flatpak", "firefox")) as box:
+                env = box.register_mail_program(MAIL_PROGRAMS[name])
+                box.dump.write_bytes(dump)
+                if keeps_running:
+                    env.update(THUNDERBIRD_EXIT="wait", THUNDERBIRD_WAITS_FOR=str(box.scratch / "quit"),
+                               THUNDERBIRD_PIDFILE=str(box.scratch / "thunderbird.pid"))
+                try:
+                    # Standard output is the mail program's too, and a pipe would stay open as long as it runs.
+                    result = subprocess.run([os.environ["BRIEF_START_SENDER"] if keeps_running else SENDER], env=env,
+                                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                            timeout=30)
+                    self.assertEqual((result.returncode, result.stderr), (0, b""))
+                    if keeps_running:  # asked, and answered, while it still runs
+                        self.assertFalse(gone(int((box.scratch / "thunderbird.pid").read_text())))
+                finally:
+                    (box.scratch / "quit").touch()
+                (mail_program,) = [call for call in map(json.loads, box.log.read_text().splitlines())
+                                   if call[0] != "zenity"]
+                body, attached = handed_over(mail_program)
+                self.assertEqual(attached, str(box.dump) if "-compose" in mail_program else None)
+                self.assertTrue(body.startswith(BODY_OPENING))
+                quoted, _, rest = body.removeprefix(BODY_OPENING).partition(REST_IN_FILE)
+                text = as_mail_text(dump)
+                self.assertEqual((quoted, rest) if dump != LONG else (rest, quoted.endswith("\r\n")),
+                                 (text, "") if dump != LONG else (str(box.dump), True))
+                self.assertTrue(text.startswith(quoted) and (dump != LONG or len(quoted) > 40000), len(quoted))
+                self.assertEqual(box.dump.read_bytes()[:14], b"# status: sent")
 
     def test_two_senders_ask_once(self):
         """The second sender ends in silence while the first asks, either question; then the first sends."""
