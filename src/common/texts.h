@@ -27,7 +27,7 @@ inline constexpr char SentQuestionText[] =
 // whole text does not fit, a line end and the closing with the dump's path.
 // A dump in UTF-16 is named, not quoted.
 inline constexpr char MailBodyOpening[] =
-    "This is a Yorv crash report. The report file is attached as well where the mail program allows it.\r\n\r\n";
+    "Yorv crash report; its file is attached where the mail program allows.\r\n\r\n";
 inline constexpr char MailBodyRestInFile[] = "The rest of the report is in the file:\r\n";
 inline constexpr char MailBodyInFile[] = "The report is in the file:\r\n";
 

@@ -48,7 +48,7 @@ WAS_IT_SENT = ("Was the crash report sent to Dravonel Tech Support?\nThe report 
                "If your mail program did not attach the report file, it is:\n{}")
 # xdg-email is handed the mail as one link; the body is checked where real mail programs get it.
 LINK = f"mailto:{RECIPIENT}?subject={quote(SUBJECT, safe='')}"
-BODY_OPENING = "This is a Yorv crash report. The report file is attached as well where the mail program allows it.\r\n\r\n"
+BODY_OPENING = "Yorv crash report; its file is attached where the mail program allows.\r\n\r\n"
 REST_IN_FILE = "\r\nThe rest of the report is in the file:\r\n"
 
 
@@ -374,6 +374,7 @@ class Sandbox:
         """The mailto: handler's desktop file, made the user's default: the environment that finds it."""
         home = self.scratch / "home"
         (home / ".local/share/applications").mkdir(parents=True)
+        (home / ".config").mkdir()  # xdg-mime 1.2.1 does not make it
         (home / ".local/share/applications/mail.desktop").write_text(
             f"[Desktop Entry]\nType=Application\nName=Mail\nExec={exec_line.format(bin=self.bin)}\n"
             "MimeType=x-scheme-handler/mailto;\n")
