@@ -1,16 +1,8 @@
 #pragma once
 
-#include <limits.h>
-
-#include <array>
 #include <chrono>
 
-// A program's full path. A PATH entry too long for it counts as absent.
-using ProgramPath = std::array<char, PATH_MAX>;
-
-// Finds an executable `name` in PATH's absolute entries and stores its full
-// path in `found`.
-bool FindProgramOnPath(const char* name, ProgramPath& found);
+#include "posix/program_path.h"
 
 enum class ChildRole {
     Helper,  // runs on by itself if the sender is ended
@@ -35,7 +27,3 @@ ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], Chil
 
 // True when the program exited with `status`.
 bool ExitedWith(const ProgramEnd& end, int status);
-
-// From now on SIGTERM, and SIGHUP and SIGINT unless the launcher ignored them,
-// end the sender with status 0, and the dialog on the screen with it.
-void EndQuietlyOnEndingSignals();

@@ -35,7 +35,12 @@ bool InTerminalForeground(int fd);
 // A question on the terminal on standard input and standard error.
 Presented AskOnTerminal(BoxKind kind, const char* text);
 
+// Shows `text` and the prompt on `out` and reads the answer on the terminal
+// `in`, set for the question and given back as it was found.
+Presented PromptOnTerminal(int in, int out, const char* text);
+
 // The answer typed on `fd`: the first character of its line that is not
 // blank, y or Y for Yes. The rest of the line is read and dropped, a byte at a
-// time, so that it cannot answer the next question.
+// time, so that it cannot answer the next question. A descriptor that does
+// not block is waited on until something is typed.
 Presented ReadTerminalAnswer(int fd);

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "posix/program.h"
+#include "posix/ending_signals.h"
 #include "posix/unique_fd.h"
 
 void SetUpProcessForRun() {

@@ -1,9 +1,13 @@
+#include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "common/texts.h"
+#include "posix/ending_signals.h"
 #include "posix/retry.h"
 #include "sender/presenters_posix.h"
 
@@ -11,25 +15,78 @@
 // Ctrl-C, a hang-up or SIGTERM while the user thinks end the run as a No (the
 // run's setup made them so).
 
+namespace {
+
+// The program that ran before may have left the terminal raw, without echo,
+// reading nothing (MIN and TIME 0) or not blocking. For the question it reads
+// a line at a time, echoed, Enter (CR) ending it and Ctrl-C a signal; then,
+// and on every way out, the terminal is given back as it was found.
+class TerminalForQuestion {
+public:
+    explicit TerminalForQuestion(int fd) : fd_(fd) {
+        const int flags = fcntl(fd, F_GETFL);
+        termios found;
+        if (flags < 0 || tcgetattr(fd, &found) != 0) {
+            fd_ = -1;
+            return;
+        }
+        GiveBackTerminalOnEnding(fd, found, flags);
+        termios asking = found;
+        asking.c_lflag |= ICANON | ECHO | ECHOE | ECHOK | ISIG;
+        asking.c_iflag = (asking.c_iflag | ICRNL) & ~(IGNCR | INLCR);
+        asking.c_oflag |= OPOST | ONLCR;
+        tcsetattr(fd, TCSANOW, &asking);
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    TerminalForQuestion(const TerminalForQuestion&) = delete;
+    TerminalForQuestion& operator=(const TerminalForQuestion&) = delete;
+    ~TerminalForQuestion() {
+        if (fd_ >= 0) {
+            GiveBackTerminal();
+            ForgetTerminal();
+        }
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
 bool InTerminalForeground(int fd) {
     return tcgetpgrp(fd) == getpgrp();
 }
 
 Presented ReadTerminalAnswer(int fd) {
     char answer = '\0';
-    for (char typed; RetryOnInterrupt([&] { return read(fd, &typed, 1); }) == 1 && typed != '\n';) {
+    while (true) {
+        char typed;
+        const ssize_t got = RetryOnInterrupt([&] { return read(fd, &typed, 1); });
+        if (got < 0 && errno == EAGAIN) {  // nothing typed yet, and the read did not wait for it
+            pollfd typing = {.fd = fd, .events = POLLIN, .revents = 0};
+            if (RetryOnInterrupt([&] { return poll(&typing, 1, -1); }) < 0)
+                break;
+            continue;
+        }
+        if (got != 1 || typed == '\n')
+            break;
         if (answer == '\0' && typed != ' ' && typed != '\t')
             answer = typed;
     }
     return answer == 'y' || answer == 'Y' ? Presented::Yes : Presented::Closed;
 }
 
+Presented PromptOnTerminal(int in, int out, const char* text) {
+    const TerminalForQuestion asking(in);
+    // What was typed before the question was shown (while the mail program
+    // ran, say) does not answer it.
+    tcflush(in, TCIFLUSH);
+    dprintf(out, "%s\n%s\n%s", ProductCaption, text, TerminalPrompt);
+    return ReadTerminalAnswer(in);
+}
+
 Presented AskOnTerminal(BoxKind kind, const char* text) {
     if (!IsQuestion(kind) || !InTerminalForeground(STDIN_FILENO) || !InTerminalForeground(STDERR_FILENO))
         return Presented::NotShown;
-    // What was typed before the question was shown (while the mail program
-    // ran, say) does not answer it.
-    tcflush(STDIN_FILENO, TCIFLUSH);
-    std::fprintf(stderr, "%s\n%s\n%s", ProductCaption, text, TerminalPrompt);
-    return ReadTerminalAnswer(STDIN_FILENO);
+    return PromptOnTerminal(STDIN_FILENO, STDERR_FILENO, text);
 }

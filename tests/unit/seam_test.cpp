@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -14,7 +16,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <atomic>
+#include <cstring>
 #include <functional>
+#include <thread>
 
 #include "common/bounded_text.h"
 #include "dump/crash_dump.h"
@@ -255,6 +260,45 @@ TEST(Seam, NoProbeOfTheDisplayBlocksNorAnyPathOutsideAbsoluteEntriesRuns) {
         EXPECT_FALSE((setenv("PATH", path, 1), FindProgramOnPath("zenity", found))) << path;
     setenv("PATH", (":bin:" + (folder / "bin").string()).c_str(), 1);
     EXPECT_TRUE(FindProgramOnPath("zenity", found) && found.data() == folder / "bin" / "zenity");
+}
+
+// A terminal left by the program before: raw, without echo, reading nothing
+// (MIN and TIME 0), its open file not blocking; or only without CR as a line end.
+TEST(Seam, APromptSetsTheTerminalItNeedsAndGivesItBack) {
+    const struct { const char* name; bool raw; const char* typed; Presented answer; } rows[] = {
+        {"raw, not blocking", true, "y\r", Presented::Yes}, {"-icrnl", false, "n\r", Presented::Closed}};
+    for (const auto& row : rows) {
+        int user, sender;
+        ASSERT_EQ(openpty(&user, &sender, nullptr, nullptr, nullptr), 0);
+        termios left;
+        tcgetattr(sender, &left);
+        row.raw ? cfmakeraw(&left) : void(left.c_iflag &= ~ICRNL);
+        left.c_cc[VMIN] = left.c_cc[VTIME] = 0;
+        tcsetattr(sender, TCSANOW, &left);
+        fcntl(sender, F_SETFL, fcntl(sender, F_GETFL) | (row.raw ? O_NONBLOCK : 0));
+        const int flags = fcntl(sender, F_GETFL);
+        std::atomic<bool> answered = false, hung = false;
+        std::thread user_types([&] {  // once the prompt shows; Enter, should the CR not end the line
+            std::string shown;
+            for (char c; shown.find("[y/N] ") == std::string::npos && read(user, &c, 1) == 1;)
+                shown += c;
+            write(user, row.typed, 2);
+            for (int tenths = 0; tenths < 20 && !answered; ++tenths)
+                usleep(100'000);
+            hung = !answered && write(user, "\n", 1) == 1;
+        });
+        const Presented answer = PromptOnTerminal(sender, sender, "Send?");
+        answered = true;
+        user_types.join();
+        termios after;
+        tcgetattr(sender, &after);
+        EXPECT_EQ(answer, row.answer) << row.name;
+        EXPECT_FALSE(hung) << row.name;
+        EXPECT_TRUE(after.c_iflag == left.c_iflag && after.c_oflag == left.c_oflag && after.c_lflag == left.c_lflag &&
+                    std::memcmp(after.c_cc, left.c_cc, sizeof left.c_cc) == 0) << row.name;
+        EXPECT_EQ(fcntl(sender, F_GETFL), flags) << row.name;
+        close(user), close(sender);
+    }
 }
 
 TEST(Seam, OneAnswerALineAndNoDeathByAFileSizeLimit) {
