@@ -6,6 +6,29 @@
 
 namespace {
 
+// Another program may hold the dump for a moment: the product still writing
+// it, a mail client or a scanner reading it, a file server breaking its lease.
+// It is tried again for a while: briefly to read it, longer to mark a report
+// the mail client took.
+constexpr unsigned RetryMilliseconds = 100;
+constexpr unsigned ReadWaitMilliseconds = 2000;
+constexpr unsigned MarkWaitMilliseconds = 10000;
+
+DumpOpen Open(const DumpPath& dumpPath, DumpAccess access, DumpFile& file) {
+    const unsigned wait = access == DumpAccess::Update ? MarkWaitMilliseconds : ReadWaitMilliseconds;
+    for (unsigned waited = 0;; waited += RetryMilliseconds) {
+        const DumpOpen opened = OpenDump(dumpPath, access, file);
+        // A read-only dump is never written, whoever could (root, Wine as root).
+        if (opened == DumpOpen::Opened && access == DumpAccess::Update && IsMarkedReadOnly(file)) {
+            file.Reset();
+            return DumpOpen::Refused;
+        }
+        if (opened != DumpOpen::Busy || waited >= wait)
+            return opened;
+        PauseBeforeOpeningAgain(RetryMilliseconds);
+    }
+}
+
 // Reads at `offset` until `buffer` is full or the file ends: the number of
 // bytes read, or -1 on an error.
 std::ptrdiff_t ReadUntilFull(const DumpFile& file, std::span<char> buffer, std::uint64_t offset) {
@@ -58,7 +81,7 @@ bool FindCrashDump(DumpPath& dumpPath) {
 
 bool IsReportPending(const DumpPath& dumpPath) {
     DumpFile file;
-    const DumpOpen opened = OpenDump(dumpPath, DumpAccess::Read, file);
+    const DumpOpen opened = Open(dumpPath, DumpAccess::Read, file);
     if (opened != DumpOpen::Opened)
         return opened == DumpOpen::Refused;  // unreadable: still asked; busy: a later run asks
     StatusWindow window;
@@ -71,17 +94,17 @@ bool IsReportPending(const DumpPath& dumpPath) {
 
 DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
     DumpFile file;
-    return OpenDump(dumpPath, DumpAccess::Read, file) == DumpOpen::Opened ? IdentityOf(file) : DumpIdentity{};
+    return Open(dumpPath, DumpAccess::Read, file) == DumpOpen::Opened ? IdentityOf(file) : DumpIdentity{};
 }
 
 std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, std::span<char> head) {
     DumpFile file;
-    return OpenDump(dumpPath, DumpAccess::Read, file) == DumpOpen::Opened ? ReadUntilFull(file, head, 0) : -1;
+    return Open(dumpPath, DumpAccess::Read, file) == DumpOpen::Opened ? ReadUntilFull(file, head, 0) : -1;
 }
 
 void MarkReportSent(const DumpPath& dumpPath, const DumpIdentity& handedOff) {
     DumpFile file;
-    if (!handedOff.known || OpenDump(dumpPath, DumpAccess::Update, file) != DumpOpen::Opened ||
+    if (!handedOff.known || Open(dumpPath, DumpAccess::Update, file) != DumpOpen::Opened ||
         IdentityOf(file) != handedOff)
         return;
     StatusWindow window;

@@ -2,8 +2,8 @@
 
 // The platform's part of the dump: where it lies, and the few file operations
 // that the dump's rules (crash_dump.cpp) are written over. Each platform opens
-// the dump with its own checks and waits; everything the rules decide stands
-// above this seam, once for both.
+// the dump with its own checks and says whether it is busy or refused; the
+// waits and everything else the rules decide stand above this seam, once for both.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,14 +33,23 @@ enum class DumpAccess {
 
 enum class DumpOpen {
     Opened,
-    Refused,  // not there, not the user's own file, or not writable for an update
-    Busy,     // another program holds it so that it cannot be opened now (Windows)
+    Refused,  // not there, not the user's own regular file, or refused for what it is
+    Busy,     // held by another program for now (its sharing, a lease being broken), or
+              // the system could open nothing just now (out of descriptors or memory)
 };
 
-// Opens the dump into `file` with the platform's checks: on Linux only a
+// Opens the dump into `file` once, with the platform's checks: on Linux only a
 // regular file of the user's own, not reached through a link; on Windows
-// sharing it in every way, and waiting a while when another program holds it.
+// sharing it in every way.
 DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file);
+
+// True when the opened dump is marked read-only: without its owner's write
+// bit (Linux), or with the read-only attribute (Windows); also when that
+// cannot be told.
+bool IsMarkedReadOnly(const DumpFile& file);
+
+// Waits before the dump is tried again while it is busy.
+void PauseBeforeOpeningAgain(unsigned milliseconds);
 
 // One read or write at `offset`, which may move fewer bytes than asked: the
 // number moved, 0 at the end of the file (reading), or -1 on an error.

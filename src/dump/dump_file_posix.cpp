@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string_view>
 
@@ -56,17 +58,33 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
 }
 
 DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file) {
-    const int mode = access == DumpAccess::Update ? O_RDWR : O_RDONLY;
     // O_NONBLOCK keeps a FIFO planted under the dump's name from blocking the
     // open; what was opened is checked again on the descriptor, so nothing
     // swapped in since the entry was looked at is taken for the dump.
-    file.Reset(open(dumpPath.data(), mode | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    file.Reset(open(dumpPath.data(), (access == DumpAccess::Update ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK |
+                                         O_NOCTTY | O_CLOEXEC));
+    if (!file) {
+        // A lease being broken answers a non-blocking open so at once; and
+        // out of descriptors or memory, nothing is said about the dump.
+        const int error = errno;
+        return error == EWOULDBLOCK || error == EAGAIN || error == EMFILE || error == ENFILE || error == ENOMEM
+                   ? DumpOpen::Busy
+                   : DumpOpen::Refused;
+    }
     struct stat info;
-    // Without the owner's write bit the dump is read-only, for root too.
-    if (file && (fstat(file.Get(), &info) != 0 || !IsUsersRegularFile(info) ||
-                 (mode == O_RDWR && (info.st_mode & S_IWUSR) == 0)))
+    if (fstat(file.Get(), &info) != 0 || !IsUsersRegularFile(info))
         file.Reset();
     return file ? DumpOpen::Opened : DumpOpen::Refused;
+}
+
+bool IsMarkedReadOnly(const DumpFile& file) {
+    struct stat info;
+    return fstat(file.Get(), &info) != 0 || (info.st_mode & S_IWUSR) == 0;
+}
+
+void PauseBeforeOpeningAgain(unsigned milliseconds) {
+    const timespec pause = {static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1'000'000};
+    nanosleep(&pause, nullptr);
 }
 
 std::ptrdiff_t ReadDumpAt(const DumpFile& file, std::span<char> buffer, std::uint64_t offset) {

@@ -10,12 +10,6 @@
 
 namespace {
 
-// Another program may hold the dump without sharing it with us: the product
-// still writing it, a mail client or a scanner reading it. That passes.
-constexpr DWORD RetryMilliseconds = 100;
-constexpr DWORD ReadWaitMilliseconds = 2000;
-constexpr DWORD MarkWaitMilliseconds = 10000;
-
 // True when the ANSI code page holds every character of `path`: the narrow
 // calls then see the folder as it is, not a best-fit spelling of it.
 bool FitsAnsiCodePage(const wchar_t* path) {
@@ -79,32 +73,25 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
 }
 
 DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file) {
-    const bool update = access == DumpAccess::Update;
-    if (update) {
-        // Checked rather than left to the open: some hosts (Wine as root)
-        // grant write access to a read-only file.
-        const DWORD attributes = GetFileAttributesA(dumpPath.data());
-        if (attributes == INVALID_FILE_ATTRIBUTES ||
-            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
-            return DumpOpen::Refused;
-    }
-    // Shared in every way, so that no other program waits for us. While
-    // another program's own sharing keeps it from opening, tried again for a
-    // while: briefly to read it, longer to mark a report the mail client took.
-    const DWORD waitMilliseconds = update ? MarkWaitMilliseconds : ReadWaitMilliseconds;
-    for (DWORD waited = 0;; waited += RetryMilliseconds) {
-        file.Reset(CreateFileA(dumpPath.data(), update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file)
-            return DumpOpen::Opened;
-        const DWORD error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
-            return DumpOpen::Refused;
-        if (waited >= waitMilliseconds)
-            return DumpOpen::Busy;
-        Sleep(RetryMilliseconds);
-    }
+    // Shared in every way, so that no other program waits for us; another
+    // program's own sharing may still keep us out for a while.
+    file.Reset(CreateFileA(dumpPath.data(), access == DumpAccess::Update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file)
+        return DumpOpen::Opened;
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? DumpOpen::Busy : DumpOpen::Refused;
+}
+
+bool IsMarkedReadOnly(const DumpFile& file) {
+    BY_HANDLE_FILE_INFORMATION information;
+    return !GetFileInformationByHandle(file.Get(), &information) ||
+           (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+void PauseBeforeOpeningAgain(unsigned milliseconds) {
+    Sleep(milliseconds);
 }
 
 std::ptrdiff_t ReadDumpAt(const DumpFile& file, std::span<char> buffer, std::uint64_t offset) {
