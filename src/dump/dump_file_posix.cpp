@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <string_view>
 
 #include "common/bounded_text.h"
+#include "posix/environment.h"
 #include "posix/retry.h"
 
 // A shared temporary directory may hold anything under the dump's name. Only
@@ -21,15 +21,10 @@ bool IsUsersRegularFile(const struct stat& info) {
     return S_ISREG(info.st_mode) && info.st_uid == geteuid();
 }
 
-// The temporary directory as glibc, mktemp and Python find it: the first of
-// these that is set and not empty decides, with no fall-through to the next.
+// The temporary directory as glibc, mktemp and Python find it.
 const char* TemporaryDirectory() {
-    for (const char* name : {"TMPDIR", "TMP", "TEMP", "TEMPDIR"}) {
-        const char* value = std::getenv(name);
-        if (value && *value)
-            return value;
-    }
-    return "/tmp";
+    const char* directory = FirstSetVariable({"TMPDIR", "TMP", "TEMP", "TEMPDIR"});
+    return directory ? directory : "/tmp";
 }
 
 }  // namespace

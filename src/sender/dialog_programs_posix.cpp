@@ -31,7 +31,7 @@ struct DialogArgument {
 void PrepareText(DialogArgument& argument, const char* text) {
     BoundedText(argument.buffer).Append(ZenityTextOption);
     const std::string_view plain(text, strnlen(text, MaxBoxTextLength));
-    const bool utf8 = LocaleIsUtf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
+    const bool utf8 = DialogLocaleIsUtf8();
     const auto room = std::span(argument.buffer).subspan(ZenityTextOption.size());
     room[EscapeDialogText(plain, utf8, room)] = '\0';
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/ascii.h"
+#include "common/bounded_text.h"
 
 namespace {
 
@@ -43,12 +44,26 @@ std::size_t Utf8SequenceLength(std::string_view text) {
 
 }  // namespace
 
-bool LocaleIsUtf8(const char* lcAll, const char* lcCtype, const char* lang) {
-    for (const char* name : {lcAll, lcCtype, lang}) {
-        if (name && *name)
-            return ContainsIgnoringCase(name, "utf-8") || ContainsIgnoringCase(name, "utf8");
+bool LocaleNameIsUtf8(std::string_view name) {
+    return ContainsIgnoringCase(name, "utf-8") || ContainsIgnoringCase(name, "utf8");
+}
+
+bool NormalizeLocaleName(std::string_view name, LocaleName& normalized) {
+    const std::size_t dot = name.find('.');
+    const std::size_t at = std::min(name.find('@', dot == std::string_view::npos ? 0 : dot), name.size());
+    BoundedText out(normalized);
+    if (dot == std::string_view::npos || dot > at)
+        return !out.Append(name).Overflowed();
+    const std::string_view codeset = name.substr(dot + 1, at - dot - 1);
+    out.Append(name.substr(0, dot + 1));
+    if (codeset.find_first_not_of("0123456789") == std::string_view::npos)
+        out.Append("iso");
+    for (const char c : codeset) {
+        const char lower = AsciiLower(c);
+        if ((lower >= '0' && lower <= '9') || (lower >= 'a' && lower <= 'z'))
+            out.Append({&lower, 1});
     }
-    return false;
+    return !out.Append(name.substr(at)).Overflowed();
 }
 
 std::size_t EscapeFirstCharacter(std::string_view& text, bool utf8, std::span<char, 4> out) {

@@ -15,9 +15,14 @@
 inline constexpr std::size_t MaxBoxTextLength = sizeof(BoxText) - 1;
 inline constexpr std::size_t MaxDialogTextLength = 4 * MaxBoxTextLength;
 
-// True when the locale named by LC_ALL, else LC_CTYPE, else LANG (the first
-// that is set and not empty) reads text as UTF-8.
-bool LocaleIsUtf8(const char* lcAll, const char* lcCtype, const char* lang);
+// True when the locale `name` reads text as UTF-8, should it be installed.
+bool LocaleNameIsUtf8(std::string_view name);
+
+// The name glibc also looks the locale `name` up by, its codeset in lower case
+// without punctuation ("en_US.UTF-8" is also "en_US.utf8"); false when it does
+// not fit `normalized`.
+using LocaleName = std::array<char, 128>;
+bool NormalizeLocaleName(std::string_view name, LocaleName& normalized);
 
 // Copies `text` into `out`, writing each byte that the dialog's character set
 // cannot take as \xNN: NUL; in UTF-8, invalid and overlong sequences and

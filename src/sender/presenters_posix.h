@@ -24,6 +24,10 @@ Presented AsAnswer(const ProgramEnd& end, int lastAnswer);
 // The box in zenity, else in kdialog, when a desktop can be reached.
 Presented ShowOnDesktop(BoxKind kind, const char* text);
 
+// True when the locale that a dialog program runs in reads UTF-8: the one
+// that LC_ALL, LC_CTYPE or LANG names, and that is installed on this system.
+bool DialogLocaleIsUtf8();
+
 // True when a desktop can be reached and zenity or kdialog is there to ask on it.
 bool CanShowOnDesktop();
 

@@ -36,10 +36,6 @@ TEST(DialogText, EscapesWhatTheLocaleCannotRead) {
     const std::string worst(MaxBoxTextLength, '\xFF');
     EXPECT_EQ(Escape(worst, true).size(), MaxDialogTextLength);
 
-    EXPECT_TRUE(LocaleIsUtf8(nullptr, nullptr, "en_US.UTF-8"));
-    EXPECT_TRUE(LocaleIsUtf8("", "de_DE.utf8", "C"));
-    EXPECT_FALSE(LocaleIsUtf8("C", "en_US.UTF-8", "en_US.UTF-8"));
-    EXPECT_FALSE(LocaleIsUtf8(nullptr, nullptr, nullptr));
 }
 
 TEST(DialogText, KnowsZenitysCannotOpenDisplay) {

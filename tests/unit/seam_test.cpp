@@ -278,6 +278,25 @@ TEST(Seam, TextThatExactlyFillsItsBuffer) {
     }
 }
 
+// The locale a dialog program runs in: the first of LC_ALL, LC_CTYPE and LANG
+// set, as installed; one named but not installed is the C locale.
+TEST(Seam, TheDialogsLocaleIsTheOneInstalled) {
+    Fresh();
+    std::filesystem::create_directories(folder / "locales/xx_YY.utf8");
+    Write(folder / "locales/xx_YY.utf8/LC_CTYPE", "");
+    setenv("LOCPATH", (folder / "locales").c_str(), 1);
+    const struct { const char *lcAll, *lcCtype, *lang; bool utf8; } rows[] = {
+        {"", nullptr, "xx_YY.UTF-8", true}, {nullptr, "xx_YY.utf8", "C", true}, {"C", "xx_YY.UTF-8", nullptr, false},
+        {nullptr, nullptr, "en_US.UTF-8", false}, {nullptr, "UTF-8", nullptr, false}, {nullptr, nullptr, nullptr, false}};
+    for (const auto& row : rows) {
+        for (const auto& [name, value] : {std::pair{"LC_ALL", row.lcAll}, {"LC_CTYPE", row.lcCtype}, {"LANG", row.lang}})
+            value ? setenv(name, value, 1) : unsetenv(name);
+        EXPECT_EQ(DialogLocaleIsUtf8(), row.utf8) << &row - rows;
+    }
+    for (const char* name : {"LOCPATH", "LC_ALL", "LC_CTYPE", "LANG"})
+        unsetenv(name);
+}
+
 TEST(Seam, NoProbeOfTheDisplayBlocksNorAnyPathOutsideAbsoluteEntriesRuns) {
     Fresh({"zenity"});
     setenv("WAYLAND_DISPLAY", "wayland-0", 1), unsetenv("DISPLAY");
