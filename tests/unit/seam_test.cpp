@@ -26,6 +26,7 @@
 #include "dump/crash_dump.h"
 #include "dump/dump_file.h"
 #include "mail/send_mail.h"
+#include "sender/message_box.h"
 #include "sender/presenters_posix.h"
 #include "sender/process_setup.h"
 #include "sender/report_sender.h"
@@ -41,6 +42,7 @@ struct {  // empty: the real call
     unsigned slept = 0;                                              // milliseconds asked of nanosleep
     std::function<int(const char*, const posix_spawnattr_t*)> spawn;  // 0, or why the program did not start
     int status = 0;                                                  // how it ended, as waitpid says
+    std::string lastArgument;                                        // of the program started last
 } replaced;
 }  // namespace
 
@@ -66,8 +68,10 @@ extern "C" int __wrap_nanosleep(const timespec* pause, timespec*) {
     return replaced.slept += unsigned(pause->tv_sec * 1000 + pause->tv_nsec / 1'000'000), 0;
 }
 extern "C" int __wrap_posix_spawn(pid_t* child, const char* path, const posix_spawn_file_actions_t*,
-                                  const posix_spawnattr_t* attributes, char* const*, char* const*) {
-    return *child = 4242, replaced.spawn(path, attributes);
+                                  const posix_spawnattr_t* attributes, char* const* argv, char* const*) {
+    while (argv[1])
+        ++argv;
+    return *child = 4242, replaced.lastArgument = *argv, replaced.spawn(path, attributes);
 }
 extern "C" int __wrap_waitid(idtype_t, id_t child, siginfo_t* info, int) { return info->si_pid = pid_t(child), 0; }
 extern "C" pid_t __wrap_waitpid(pid_t child, int* status, int) { return *status = replaced.status, child; }
@@ -241,7 +245,11 @@ TEST(Seam, TheGuardThenTheStatusLineAgain) {
     const auto failing = [](int error) { return [error](int, int) { return errno = error, -1; }; };
     const struct { const char* name; std::function<int(int, int)> flock; int questions; } rows[] = {
         {"free", __real_flock, 1},
-        {"held by another sender", failing(EWOULDBLOCK), 0},
+        {"held by another sender, not waited for", [](int, int how) {
+             if (how != (LOCK_EX | LOCK_NB))
+                 ADD_FAILURE() << "waits for the other sender";
+             return errno = EWOULDBLOCK, -1;
+         }, 0},
         {"the report sent meanwhile", [](int fd, int how) { return Write(dump, Marked), __real_flock(fd, how); }, 0},
         {"no lock to be had: unguarded", failing(ENOLCK), 1},
     };
@@ -260,6 +268,15 @@ TEST(Seam, TheGuardThenTheStatusLineAgain) {
             EXPECT_TRUE(!lock || fcntl(std::stoi(entry.path().filename()), F_GETFD) & FD_CLOEXEC) << row.name;
         }
     }
+    // A runtime folder that the group or others may write to is not private: no lock is made there.
+    for (const auto shared : {std::filesystem::perms::group_write, std::filesystem::perms::others_write}) {
+        Fresh({"zenity"});
+        std::filesystem::permissions(folder / "run", shared, std::filesystem::perm_options::add);
+        replaced.spawn = [](const char*, const posix_spawnattr_t*) { return 0; };
+        replaced.status = 1 << 8;
+        ReportSenderMain(nullptr, nullptr, nullptr, 0);
+        EXPECT_FALSE(std::filesystem::exists(folder / "run" / "yorv-report-sender.lock"));
+    }
 }
 
 TEST(Seam, TextThatExactlyFillsItsBuffer) {
@@ -276,6 +293,16 @@ TEST(Seam, TextThatExactlyFillsItsBuffer) {
         setenv("TMPDIR", ("/d" + tmpdir).c_str(), 1);
         EXPECT_FALSE(MakeDumpPath(dumpPath));
     }
+    // The second question names a dump of 259 characters whole.
+    Fresh({"zenity", "xdg-email"});
+    const auto longest = folder / std::string(238 - folder.string().size(), 'd');
+    std::filesystem::create_directory(longest);
+    Write(longest / "yorv_crash_dump.txt", Pending);
+    setenv("TMPDIR", longest.c_str(), 1);
+    replaced.spawn = [](const char*, const posix_spawnattr_t*) { return 0; };
+    ReportSenderMain(nullptr, nullptr, nullptr, 0);
+    EXPECT_TRUE(replaced.lastArgument.ends_with(":\n" + (longest / "yorv_crash_dump.txt").string()));
+    EXPECT_EQ(Read(longest / "yorv_crash_dump.txt"), Marked);
 }
 
 // The locale a dialog program runs in: the first of LC_ALL, LC_CTYPE and LANG
@@ -372,7 +399,23 @@ TEST(Seam, OneAnswerALineAndNoDeathByAFileSizeLimit) {
     rlimit limit;
     getrlimit(RLIMIT_FSIZE, &limit);
     const rlimit none = {0, limit.rlim_max};
+    // A launcher that ignores SIGTERM still ends the run with it; one that ignores SIGHUP keeps it so (nohup).
+    std::signal(SIGTERM, SIG_IGN), std::signal(SIGHUP, SIG_IGN);
     SetUpProcessForRun();
+    struct sigaction term, hangUp;
+    sigaction(SIGTERM, nullptr, &term), sigaction(SIGHUP, nullptr, &hangUp);
+    EXPECT_TRUE(term.sa_handler != SIG_IGN && term.sa_handler != SIG_DFL && hangUp.sa_handler == SIG_IGN);
+    std::signal(SIGTERM, SIG_DFL), std::signal(SIGHUP, SIG_DFL);
+    // A failure that no box could show goes to standard error, a pipe or a file.
+    int messages[2];
+    ASSERT_EQ(pipe(messages), 0);
+    const int standardError = dup(STDERR_FILENO);
+    dup2(messages[1], STDERR_FILENO), close(messages[1]);
+    ShowMessageBox(BoxKind::SendFailure, "the reason");
+    dup2(standardError, STDERR_FILENO), close(standardError);
+    std::array<char, 64> shown{};
+    EXPECT_EQ(std::string_view(shown.data(), read(messages[0], shown.data(), shown.size())), "Yorv\nthe reason\n");
+    close(messages[0]);
     setrlimit(RLIMIT_FSIZE, &none);
     MarkReportSent(dumpPath, IdentifyDump(dumpPath));
     setrlimit(RLIMIT_FSIZE, &limit);
