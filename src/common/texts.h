@@ -46,7 +46,7 @@ inline constexpr char MapiErrorCodeLabel[] = "MAPI error code: ";
 // Linux: the reasons of a failed hand-off through xdg-email.
 inline constexpr char NoMailProgramReason[] =
     "No mail program could be started: xdg-email (from xdg-utils) was not found";
-inline constexpr char ReportGoneReason[] = "the report file was gone or replaced before it could be attached";
+inline constexpr char ReportUnreadableReason[] = "the report file could not be read when it was to be attached";
 inline constexpr char XdgEmailSignalReason[] = "xdg-email was stopped by signal ";  // and its number
 // xdg-email's documented statuses, by status; the others, the empty ones
 // among them, are "failed". Characters, not pointers, which a static PIE

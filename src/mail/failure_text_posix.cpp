@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "common/bounded_text.h"
+#include "mail/failure_text.h"
 
 // Linux names a failure by what became of xdg-email.
 
@@ -11,8 +12,8 @@ namespace {
 void AppendReason(BoundedText& text, const SendMailOutcome& outcome) {
     if (outcome.handOff == HandOff::Unavailable)
         text.Append(NoMailProgramReason);
-    else if (outcome.handOff == HandOff::ReportGone)
-        text.Append(ReportGoneReason);
+    else if (outcome.handOff == HandOff::ReportUnreadable)
+        text.Append(ReportUnreadableReason);
     else if (outcome.signal != 0)
         text.Append(XdgEmailSignalReason).AppendDecimal(outcome.signal);
     else if (outcome.exitStatus < static_cast<int>(std::size(XdgEmailStatusReasons)) &&
@@ -25,8 +26,5 @@ void AppendReason(BoundedText& text, const SendMailOutcome& outcome) {
 }  // namespace
 
 void DescribeFailedHandOff(BoxText& message, const SendMailOutcome& outcome, const DumpPath& dumpPath) {
-    BoundedText text(message);
-    text.Append(SendFailureOpening);
-    AppendReason(text, outcome);
-    text.Append(SendFailureClosing).Append(dumpPath.data());
+    ComposeSendFailure(message, dumpPath, [&](BoundedText& text) { AppendReason(text, outcome); });
 }

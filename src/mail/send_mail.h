@@ -19,7 +19,7 @@ enum class HandOff : std::uint8_t {
     Started,      // a mail program was started with it: only the user knows whether it left
     Unavailable,  // there is no mail library or program to hand it to
     Failed,       // the mail client was reached but did not take it
-    ReportGone,   // the dump was gone or replaced before it could be attached
+    ReportUnreadable,  // the dump could not be read (gone, replaced or held) when it was to be attached
 };
 
 // What became of the hand-off, and what the mail system said of a failure,

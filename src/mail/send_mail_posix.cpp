@@ -40,7 +40,7 @@ SendMailOutcome SendReportMail(const DumpPath& dumpPath) {
     DumpHead head;
     const std::ptrdiff_t read = ReadDumpHead(dumpPath, head);
     if (read < 0)
-        return {HandOff::ReportGone};
+        return {HandOff::ReportUnreadable};
     MailLink link;
     const auto headLength = static_cast<std::size_t>(read);
     ComposeMailLink(link, {head.data(), headLength}, headLength < head.size(), dumpPath.data());

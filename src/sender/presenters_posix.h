@@ -36,7 +36,7 @@ bool CanShowOnDesktop();
 // does writing to it under `stty tostop`.
 bool InTerminalForeground(int fd);
 
-// A question on the terminal on standard input and standard error.
+// A question on the terminal on standard input and standard error; never a failure.
 Presented AskOnTerminal(BoxKind kind, const char* text);
 
 // Shows `text` and the prompt on `out` and reads the answer on the terminal

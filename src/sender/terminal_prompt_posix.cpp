@@ -85,8 +85,8 @@ Presented PromptOnTerminal(int in, int out, const char* text) {
     return ReadTerminalAnswer(in);
 }
 
-Presented AskOnTerminal(BoxKind kind, const char* text) {
-    if (!IsQuestion(kind) || !InTerminalForeground(STDIN_FILENO) || !InTerminalForeground(STDERR_FILENO))
+Presented AskOnTerminal(BoxKind, const char* text) {
+    if (!InTerminalForeground(STDIN_FILENO) || !InTerminalForeground(STDERR_FILENO))
         return Presented::NotShown;
     return PromptOnTerminal(STDIN_FILENO, STDERR_FILENO, text);
 }

@@ -140,7 +140,7 @@ SCENARIOS = walked_by(LinuxScenario, [
     LinuxScenario("a symlink to /dev/zero", dump=DEV_ZERO, boxes=()),
     LinuxScenario("a socket", dump=SOCKET, boxes=()),
     LinuxScenario("vanishes before the hand-off", vanish="question",
-                  mail=Fail(0, "the report file was gone or replaced before it could be attached"),
+                  mail=Fail(0, "the report file could not be read when it was to be attached"),
                   boxes=ASKED_THEN_WARNED),
     LinuxScenario("vanishes before the marking", vanish="hand-off"),
     LinuxScenario("a FIFO", dump=FIFO, boxes=()),

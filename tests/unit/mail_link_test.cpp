@@ -16,7 +16,7 @@ std::string Encoded(std::string_view text) {
         if (std::isalnum(byte) || c == '-' || c == '.' || c == '_' || c == '~')
             out += c;
         else
-            out += "%" + std::string(1, "0123456789ABCDEF"[byte >> 4]) + "0123456789ABCDEF"[byte & 0xF];
+            out += {'%', "0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 0xF]};
     }
     return out;
 }
