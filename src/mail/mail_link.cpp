@@ -1,5 +1,6 @@
 #include "mail/mail_link.h"
 
+#include <algorithm>
 #include <span>
 
 #include "dump/status_line.h"
@@ -98,7 +99,7 @@ void ComposeMailLink(MailLink& link, std::string_view head, bool whole, std::str
         const std::size_t end = head.find('\n');
         if (end == std::string_view::npos && !whole)
             break;  // the line goes on past what was read
-        std::string_view line = head.substr(0, end);
+        std::string_view line(head.data(), std::min(end, head.size()));
         head.remove_prefix(end == std::string_view::npos ? head.size() : end + 1);
         if (line.ends_with('\r'))
             line.remove_suffix(1);

@@ -8,11 +8,9 @@ namespace {
 // What an ending signal puts right. The one state the run keeps outside its
 // own call chain, because only a signal handler can reach it otherwise.
 volatile sig_atomic_t dialogToEnd = 0;
-struct {
-    volatile sig_atomic_t fd = -1;  // -1: nothing to give back
-    termios modes;
-    int flags;
-} terminalToGiveBack;
+volatile sig_atomic_t terminalToGiveBack = 0;  // its descriptor + 1; 0 for none
+termios terminalModes;
+int terminalFlags;
 
 constexpr int EndingSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
@@ -53,20 +51,20 @@ void EndWithSender(pid_t dialog) {
 }
 
 void GiveBackTerminalOnEnding(int fd, const termios& modes, int flags) {
-    terminalToGiveBack.fd = -1;
-    terminalToGiveBack.modes = modes;
-    terminalToGiveBack.flags = flags;
-    terminalToGiveBack.fd = fd;
+    terminalToGiveBack = 0;
+    terminalModes = modes;
+    terminalFlags = flags;
+    terminalToGiveBack = fd + 1;
 }
 
 void ForgetTerminal() {
-    terminalToGiveBack.fd = -1;
+    terminalToGiveBack = 0;
 }
 
 void GiveBackTerminal() {
-    const int fd = terminalToGiveBack.fd;
+    const int fd = terminalToGiveBack - 1;
     if (fd < 0)
         return;
-    tcsetattr(fd, TCSANOW, &terminalToGiveBack.modes);
-    fcntl(fd, F_SETFL, terminalToGiveBack.flags);
+    tcsetattr(fd, TCSANOW, &terminalModes);
+    fcntl(fd, F_SETFL, terminalFlags);
 }

@@ -45,7 +45,7 @@ bool ArchiveHolds(std::string_view name) {
     std::string_view names(strings.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
     while (!names.empty()) {
         const std::size_t end = std::min(names.find('\0'), names.size());
-        if (names.substr(0, end) == name)
+        if (std::string_view(names.data(), end) == name)
             return true;
         names.remove_prefix(std::min(end + 1, names.size()));
     }
@@ -62,7 +62,7 @@ bool LocaleInstalled(std::string_view name) {
         for (std::string_view folders = localePath; !folders.empty();) {
             const std::size_t colon = std::min(folders.find(':'), folders.size());
             for (const std::string_view each : names) {
-                if (HasLocaleFolder(folders.substr(0, colon), each))
+                if (HasLocaleFolder({folders.data(), colon}, each))
                     return true;
             }
             folders.remove_prefix(std::min(colon + 1, folders.size()));

@@ -54,8 +54,8 @@ bool NormalizeLocaleName(std::string_view name, LocaleName& normalized) {
     BoundedText out(normalized);
     if (dot == std::string_view::npos || dot > at)
         return !out.Append(name).Overflowed();
-    const std::string_view codeset = name.substr(dot + 1, at - dot - 1);
-    out.Append(name.substr(0, dot + 1));
+    const std::string_view codeset(name.data() + dot + 1, at - dot - 1);
+    out.Append({name.data(), dot + 1});
     if (codeset.find_first_not_of("0123456789") == std::string_view::npos)
         out.Append("iso");
     for (const char c : codeset) {
@@ -63,7 +63,7 @@ bool NormalizeLocaleName(std::string_view name, LocaleName& normalized) {
         if ((lower >= '0' && lower <= '9') || (lower >= 'a' && lower <= 'z'))
             out.Append({&lower, 1});
     }
-    return !out.Append(name.substr(at)).Overflowed();
+    return !out.Append({name.data() + at, name.size() - at}).Overflowed();
 }
 
 std::size_t EscapeFirstCharacter(std::string_view& text, bool utf8, std::span<char, 4> out) {
