@@ -78,7 +78,8 @@ bool IsMarkedReadOnly(const DumpFile& file) {
 }
 
 void PauseBeforeOpeningAgain(unsigned milliseconds) {
-    const timespec pause = {static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1'000'000};
+    const timespec pause = {static_cast<time_t>(milliseconds / 1000),
+                            static_cast<long>(milliseconds % 1000) * 1'000'000};
     nanosleep(&pause, nullptr);
 }
 

@@ -40,7 +40,8 @@ int ReportSenderMain(void*, void*, char*, int) {
     // new dump: only the bytes handed off may be marked. A dump that cannot be
     // identified now is gone, or could never be marked once sent.
     const DumpIdentity handedOff = IdentifyDump(dumpPath);
-    const SendMailOutcome outcome = handedOff.known ? SendReportMail(dumpPath) : SendMailOutcome{HandOff::ReportUnreadable};
+    const SendMailOutcome outcome =
+        handedOff.known ? SendReportMail(dumpPath) : SendMailOutcome{HandOff::ReportUnreadable};
     switch (outcome.handOff) {
     case HandOff::Accepted:
         MarkReportSent(dumpPath, handedOff);
