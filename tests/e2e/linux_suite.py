@@ -518,7 +518,9 @@ class Scenarios(unittest.TestCase):
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
                 self.assertEqual((result.returncode, result.stderr), (0, b""))
                 if keeps_running:  # asked, and answered, while it still runs
-                    self.assertFalse(gone(int((box.scratch / "thunderbird.pid").read_text())))
+                    pidfile = box.scratch / "thunderbird.pid"
+                    self.assertTrue(wait_until(lambda: pidfile.exists() and pidfile.read_text()))
+                    self.assertFalse(gone(int(pidfile.read_text())))
                     (box.scratch / "quit").touch()
                 (mail_program,) = [call for call in map(json.loads, box.log.read_text().splitlines())
                                    if call[0] != "zenity"]
