@@ -309,13 +309,12 @@ def stderr_to_a_pipe_nobody_reads():
 
 
 def handed_over(call):
-    """What the mail program was handed: the body, and the attachment where it was given one."""
-    if "-compose" in call:  # Thunderbird: xdg-email's to='...',subject=...,body=...,attachment='...'
+    """The body a mail program was handed, and the attachment: Thunderbird's -compose fields, or a link's."""
+    if "-compose" in call:
         fields = call[call.index("-compose") + 1]
         attached = re.search(r",attachment='(.*)'$", fields)
-        return unquote(re.search(r"(?:^|,)body=([^,]*)", fields).group(1)), attached and attached.group(1)
-    link = next(argument for argument in call if argument.startswith("mailto:"))
-    return parse_qs(urlsplit(link).query)["body"][0], None
+        return unquote(re.search(r"(?:^|,)body=([^,]*)", fields)[1]), attached and attached[1]
+    return parse_qs(urlsplit(next(arg for arg in call if arg.startswith("mailto:"))).query)["body"][0], None
 
 
 def gone(pid):

@@ -9,14 +9,12 @@ namespace {
 
 const std::string Path = "/tmp/yorv_crash_dump.txt";
 
-std::string Encoded(std::string_view text) {
+std::string Encoded(std::string_view text) {  // every byte but the unreserved ones as %XX
     std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) || c == '-' || c == '.' || c == '_' || c == '~')
-            out += c;
-        else
-            out += {'%', "0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 0xF]};
+    for (const unsigned char c : text) {
+        const bool unreserved = std::isalnum(c) || std::string_view("-._~").find(char(c)) != std::string_view::npos;
+        const char hex[] = "0123456789ABCDEF";
+        out += unreserved ? std::string(1, char(c)) : std::string{'%', hex[c >> 4], hex[c & 15]};
     }
     return out;
 }
