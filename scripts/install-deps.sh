@@ -40,7 +40,8 @@ apt_install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-instal
 # Wine is wanted, not needed: without it the Windows tests that run it are
 # skipped. A release may have none (Debian's testing, while Wine is out of
 # it); the 32-bit one may fail to install where the i386 lists are withheld.
-has_candidate() { apt-cache policy "$1" 2>/dev/null | grep -q 'Candidate: [^(]'; }
+# (grep reads all of it: grep -q would end the pipe early, which pipefail takes for a failure)
+has_candidate() { apt-cache policy "$1" 2>/dev/null | grep 'Candidate: [^(]' >/dev/null; }
 required=() optional=() absent=()
 for package in "${wanted[@]}"; do
   case $package in
