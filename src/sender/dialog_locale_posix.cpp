@@ -59,15 +59,9 @@ bool LocaleInstalled(std::string_view name) {
     const std::string_view names[] = {name, normalized.data()};
     // LOCPATH, where set, is where glibc looks instead.
     if (const char* localePath = FirstSetVariable({"LOCPATH"})) {
-        for (std::string_view folders = localePath; !folders.empty();) {
-            const std::size_t colon = std::min(folders.find(':'), folders.size());
-            for (const std::string_view each : names) {
-                if (HasLocaleFolder({folders.data(), colon}, each))
-                    return true;
-            }
-            folders.remove_prefix(std::min(colon + 1, folders.size()));
-        }
-        return false;
+        return AnyEntryOf(localePath, [&](std::string_view folder) {
+            return !folder.empty() && (HasLocaleFolder(folder, names[0]) || HasLocaleFolder(folder, names[1]));
+        });
     }
     for (const std::string_view each : names) {
         if (HasLocaleFolder(SystemLocales, each) || ArchiveHolds(each))

@@ -92,21 +92,37 @@ Presented AsAnswer(const ProgramEnd& end, int lastAnswer) {
     return end.exitStatus == 0 ? Presented::Yes : Presented::Closed;
 }
 
-// The first of zenity and kdialog found is the only one tried. A crash or any
-// status that is not an answer (zenity's 255, a display that went away) means
-// that no box was shown.
-Presented ShowOnDesktop(BoxKind kind, const char* text) {
+namespace {
+
+// The dialog program that shows the boxes: only where a desktop can be
+// reached, the first of zenity and kdialog found, and it alone is tried.
+enum class DialogProgram { None, Zenity, Kdialog };
+
+DialogProgram FindDialogProgram(ProgramPath& program) {
     if (!DesktopReachable())
-        return Presented::NotShown;
-    ProgramPath program;
+        return DialogProgram::None;
     if (FindProgramOnPath("zenity", program))
+        return DialogProgram::Zenity;
+    return FindProgramOnPath("kdialog", program) ? DialogProgram::Kdialog : DialogProgram::None;
+}
+
+}  // namespace
+
+// A crash or any status that is not an answer (zenity's 255, a display that
+// went away) means that no box was shown.
+Presented ShowOnDesktop(BoxKind kind, const char* text) {
+    ProgramPath program;
+    switch (FindDialogProgram(program)) {
+    case DialogProgram::Zenity:
         return RunZenity(program, kind, text);
-    if (FindProgramOnPath("kdialog", program))
+    case DialogProgram::Kdialog:
         return RunKdialog(program, kind, text);
-    return Presented::NotShown;
+    default:
+        return Presented::NotShown;
+    }
 }
 
 bool CanShowOnDesktop() {
     ProgramPath program;
-    return DesktopReachable() && (FindProgramOnPath("zenity", program) || FindProgramOnPath("kdialog", program));
+    return FindDialogProgram(program) != DialogProgram::None;
 }
