@@ -9,13 +9,13 @@
 # Packages already present are left alone; without root nothing is installed.
 set -euo pipefail
 declare -A groups=(
-  [build]="cmake make g++ libgtest-dev libxxhash-dev python3 valgrind bc e2fsprogs mount xdg-utils libglib2.0-bin dbus"
+  [build]="cmake make g++ libgtest-dev libxxhash-dev zlib1g-dev python3 valgrind bc e2fsprogs mount xdg-utils libglib2.0-bin dbus"
   [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-i686 libxxhash-dev wine wine64"
   [windows-x86]="wine32:i386"
   [fuzz]="clang libclang-rt-dev"
-  [try]="cmake make g++ libxxhash-dev xdg-utils"
+  [try]="cmake make g++ libxxhash-dev zlib1g-dev xdg-utils"
   [bench]="valgrind bc hyperfine"
-  [release]="cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 libxxhash-dev lintian faketime git unzip"
+  [release]="cmake make g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 libxxhash-dev zlib1g-dev lintian faketime git unzip"
 )
 wanted=()
 for group in "$@"; do

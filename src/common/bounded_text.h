@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -34,13 +35,15 @@ public:
     }
 
     // Decimal digits, with a minus sign when negative.
-    BoundedText& AppendDecimal(std::int32_t number) {
-        std::array<char, 11> digits;  // "-2147483648"
+    template <std::integral Number>
+    BoundedText& AppendDecimal(Number number) {
+        std::array<char, 21> digits;  // "-9223372036854775808", "18446744073709551615"
         const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr;
         return Append({digits.data(), end});
     }
 
     bool Overflowed() const { return overflowed_; }
+    std::size_t Length() const { return length_; }
 
 private:
     std::span<char> buffer_;

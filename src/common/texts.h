@@ -14,22 +14,34 @@ inline constexpr char QuestionText[] =
     "The error report was created for last Yorv crash.\n"
     "Send error information to Dravonel Tech Support?";
 
-// Linux: asked once a mail program was started with the report; the dump's
-// path follows.
+// Linux: asked once a mail program was started with the report; then, as
+// the file was offered for attaching or not, one of these, and the dump's path.
 inline constexpr char SentQuestionText[] =
     "Was the crash report sent to Dravonel Tech Support?\n"
     "The report is in the mail. Answer when you are done in your mail program. "
     "If you say No, you will be asked again next time.\n"
-    "\n"
-    "If your mail program did not attach the report file, it is:\n";
+    "\n";
+inline constexpr char SentQuestionAttachedPath[] = "If your mail program did not attach the report file, it is:\n";
+inline constexpr char SentQuestionPath[] = "The report file was not attached; it is:\n";
+
+// Linux: nothing could ask the question; the dump's path follows.
+inline constexpr char UnaskedText[] =
+    "the crash report was not offered: no zenity or kdialog could show the question, and no terminal could ask it. "
+    "It waits in ";
 
 // Linux: the mail's body. This opening, then the dump's text; where the
 // whole text does not fit, a line end and the closing with the dump's path.
-// A dump in UTF-16 is named, not quoted.
+// A dump in UTF-16 is named, not quoted. Then the block of its exact bytes,
+// after a line saying what it is, and where it holds only the dump's head,
+// a line saying how much of it.
 inline constexpr char MailBodyOpening[] =
     "Yorv crash report; its file is attached where the mail program allows.\r\n\r\n";
 inline constexpr char MailBodyRestInFile[] = "The rest of the report is in the file:\r\n";
 inline constexpr char MailBodyInFile[] = "The report is in the file:\r\n";
+inline constexpr char MailBodyBlockIntro[] = "The report once more, packed for support's tools:\r\n";
+inline constexpr char MailBodyBlockHead[] = "The block holds the first ";  // N, this, M, the closing
+inline constexpr char MailBodyBlockHeadOf[] = " of the report's ";
+inline constexpr char MailBodyBlockHeadBytes[] = " bytes.\r\n";
 
 // Linux: after a question shown on the terminal.
 inline constexpr char TerminalPrompt[] = "[y/N] ";
@@ -56,7 +68,7 @@ inline constexpr char XdgEmailStatusReasons[6][80] = {
     "xdg-email reported a syntax error (status 1)",
     "xdg-email could not find the report file (status 2)",
     "xdg-email found no mail program to use (status 3)",
-    "the mail program ended without taking the report (xdg-email status 4)",
+    "xdg-email could not hand the report over (status 4)",
     "xdg-email had no permission to read the report file (status 5)",
 };
 inline constexpr char XdgEmailFailedReason[] = "xdg-email failed (status ";  // the status and ")"

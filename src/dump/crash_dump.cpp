@@ -97,9 +97,17 @@ DumpIdentity IdentifyDump(const DumpPath& dumpPath) {
     return Open(dumpPath, DumpAccess::Read, file) == DumpOpen::Opened ? IdentityOf(file) : DumpIdentity{};
 }
 
-std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, std::span<char> head) {
+DumpHeadRead ReadDumpHead(const DumpPath& dumpPath, std::span<char> head) {
     DumpFile file;
-    return Open(dumpPath, DumpAccess::Read, file) == DumpOpen::Opened ? ReadUntilFull(file, head, 0) : -1;
+    if (Open(dumpPath, DumpAccess::Read, file) != DumpOpen::Opened)
+        return {};
+    const std::ptrdiff_t read = ReadUntilFull(file, head, 0);
+    DumpHeadRead got{.read = read >= 0, .length = read > 0 ? static_cast<std::size_t>(read) : 0};
+    // A head that fills the buffer may be all of the dump, or its start.
+    got.dumpSize = got.length;
+    if (got.read && got.length == head.size())
+        got.read = DumpFileSize(file, got.dumpSize);
+    return got;
 }
 
 void MarkReportSent(const DumpPath& dumpPath, const DumpIdentity& handedOff) {

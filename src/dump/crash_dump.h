@@ -34,9 +34,14 @@ struct DumpIdentity {
 // `known` when it cannot be opened or read.
 DumpIdentity IdentifyDump(const DumpPath& dumpPath);
 
-// The dump's first bytes, as many as `head` holds: how many were read, or -1
-// when it cannot be opened or read.
-std::ptrdiff_t ReadDumpHead(const DumpPath& dumpPath, std::span<char> head);
+// The dump's first bytes, as many as `head` holds, and its whole size; not
+// `read` when it cannot be opened or read.
+struct DumpHeadRead {
+    bool read = false;
+    std::size_t length = 0;
+    std::uint64_t dumpSize = 0;
+};
+DumpHeadRead ReadDumpHead(const DumpPath& dumpPath, std::span<char> head);
 
 // Rewrites the status line as sent when it is long enough, the dump can be
 // written, and it still holds the report `handedOff` describes; silent on

@@ -26,6 +26,10 @@ bool MakeDumpPath(DumpPath& dumpPath);
 // True when the entry at `dumpPath` may be taken for the dump.
 bool IsDumpEntry(const DumpPath& dumpPath);
 
+// The dump's path as the user's own file manager finds it, to be shown and
+// put in the mail: inside a Flatpak, where the host keeps the sandbox's /tmp.
+void DumpPathForUser(const DumpPath& dumpPath, DumpPath& forUser);
+
 enum class DumpAccess {
     Read,
     Update,  // read and write, without creating or truncating
@@ -47,6 +51,9 @@ DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file);
 // bit (Linux), or with the read-only attribute (Windows); also when that
 // cannot be told.
 bool IsMarkedReadOnly(const DumpFile& file);
+
+// The opened dump's size; false when it cannot be told.
+bool DumpFileSize(const DumpFile& file, std::uint64_t& size);
 
 // Waits before the dump is tried again while it is busy.
 void PauseBeforeOpeningAgain(unsigned milliseconds);

@@ -10,6 +10,7 @@
 
 #include "common/bounded_text.h"
 #include "posix/environment.h"
+#include "posix/flatpak.h"
 #include "posix/retry.h"
 
 // A shared temporary directory may hold anything under the dump's name. Only
@@ -52,6 +53,13 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
     return lstat(dumpPath.data(), &info) == 0 && IsUsersRegularFile(info);
 }
 
+void DumpPathForUser(const DumpPath& dumpPath, DumpPath& forUser) {
+    FlatpakInstance instance;
+    const char* runtimeFolder = FirstSetVariable({"XDG_RUNTIME_DIR"});
+    if (!InFlatpak(instance) || !MapToHost(instance, dumpPath.data(), runtimeFolder ? runtimeFolder : "", forUser))
+        forUser = dumpPath;
+}
+
 DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file) {
     // O_NONBLOCK keeps a FIFO planted under the dump's name from blocking the
     // open; what was opened is checked again on the descriptor, so nothing
@@ -75,6 +83,14 @@ DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file) {
 bool IsMarkedReadOnly(const DumpFile& file) {
     struct stat info;
     return fstat(file.Get(), &info) != 0 || (info.st_mode & S_IWUSR) == 0;
+}
+
+bool DumpFileSize(const DumpFile& file, std::uint64_t& size) {
+    struct stat info;
+    if (fstat(file.Get(), &info) != 0)
+        return false;
+    size = static_cast<std::uint64_t>(info.st_size);
+    return true;
 }
 
 void PauseBeforeOpeningAgain(unsigned milliseconds) {

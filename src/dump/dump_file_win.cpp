@@ -72,6 +72,10 @@ bool IsDumpEntry(const DumpPath& dumpPath) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+void DumpPathForUser(const DumpPath& dumpPath, DumpPath& forUser) {
+    forUser = dumpPath;
+}
+
 DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file) {
     // Shared in every way, so that no other program waits for us; another
     // program's own sharing may still keep us out for a while.
@@ -88,6 +92,14 @@ bool IsMarkedReadOnly(const DumpFile& file) {
     BY_HANDLE_FILE_INFORMATION information;
     return !GetFileInformationByHandle(file.Get(), &information) ||
            (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool DumpFileSize(const DumpFile& file, std::uint64_t& size) {
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file.Get(), &length))
+        return false;
+    size = static_cast<std::uint64_t>(length.QuadPart);
+    return true;
 }
 
 void PauseBeforeOpeningAgain(unsigned milliseconds) {

@@ -3,26 +3,17 @@
 #include <algorithm>
 
 #include "common/ascii.h"
-
-namespace {
-
-// substr() without its out-of-range throw, which would drag the exception
-// runtime into an executable that never throws.
-constexpr std::string_view Prefix(std::string_view text, std::size_t length) {
-    return {text.data(), std::min(length, text.size())};
-}
-
-}  // namespace
+#include "common/text_cuts.h"
 
 StatusLine ParseStatusLine(std::string_view window) {
-    window = Prefix(window, StatusWindowBytes);
+    window = Head(window, StatusWindowBytes);
     if (const auto lf = window.find('\n'); lf != std::string_view::npos) {
         const bool crlf = lf > 0 && window[lf - 1] == '\r';
         const std::size_t textLength = crlf ? lf - 1 : lf;
         if (textLength + 1 <= StatusWindowChars)
-            return {Prefix(window, textLength), crlf ? 2u : 1u};
+            return {Head(window, textLength), crlf ? 2u : 1u};
     }
-    return {Prefix(window, StatusWindowChars), 0};
+    return {Head(window, StatusWindowChars), 0};
 }
 
 bool StatusLineSaysSent(StatusLine line) {

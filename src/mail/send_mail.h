@@ -29,11 +29,17 @@ struct SendMailOutcome {
     std::uint32_t mapiResult = 0;  // Windows: Simple MAPI's result code
     int exitStatus = 0;            // Linux: xdg-email's exit status...
     int signal = 0;                // ...or the signal that ended it
+    bool attached = true;          // Linux: the file was offered for attaching, not only the text
 };
+
+// Where the user answers the run's questions. A mail program that xdg-email
+// runs may need that same terminal, and the second question waits for it.
+enum class AnswersOn : std::uint8_t { Window, Terminal };
 
 // Hands the report, with the dump attached, to the user's mail client and
 // waits while its dialogs are open.
-SendMailOutcome SendReportMail(const DumpPath& dumpPath);
+SendMailOutcome SendReportMail(const DumpPath& dumpPath, AnswersOn answersOn);
 
-// Writes what the user is told when the hand-off was not accepted.
-void DescribeFailedHandOff(BoxText& message, const SendMailOutcome& outcome, const DumpPath& dumpPath);
+// Writes what the user is told when the hand-off was not accepted; the dump
+// is named by `shownPath`, where the user's own file manager finds it.
+void DescribeFailedHandOff(BoxText& message, const SendMailOutcome& outcome, const DumpPath& shownPath);

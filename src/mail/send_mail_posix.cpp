@@ -1,18 +1,21 @@
 #include "mail/send_mail.h"
 
-#include <fcntl.h>
-
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 
 #include "dump/crash_dump.h"
+#include "dump/dump_file.h"
+#include "mail/link_reader.h"
 #include "mail/mail_link.h"
+#include "posix/environment.h"
+#include "posix/flatpak.h"
 #include "posix/program.h"
-#include "posix/unique_fd.h"
-#include "sender/presenters_posix.h"
+#include "posix/terminal.h"
 
 // xdg-email opens the user's mail composer with the message filled in: the
-// link carries the report's text, and the attachment its file wherever the
-// mail program takes one.
+// link carries the report's text and its exact bytes, and the attachment its
+// file wherever the mail program takes one.
 
 #ifndef YORV_MAIL_PROGRAM_START_SECONDS
 #error "YORV_MAIL_PROGRAM_START_SECONDS: how long a mail program may take to show its composer; the build sets it"
@@ -27,35 +30,62 @@ namespace {
 constexpr std::chrono::seconds MailProgramStartBound{YORV_MAIL_PROGRAM_START_SECONDS};
 static_assert(MailProgramStartBound.count() > 0 && MailProgramStartBound.count() <= 30);
 
-// xdg-email's word that it found no way to hand the mail over; newer
-// xdg-utils say so too when they will not attach a file.
-constexpr int NoWayToHandOver = 3;
+// xdg-email's words that it found no way to hand the mail over as asked:
+// newer xdg-utils say 3 when they will not attach a file, flatpak-xdg-utils
+// 4 when the desktop portal refuses the file. The text alone still carries
+// the report.
+constexpr bool RefusedTheAttachment(const ProgramEnd& end) {
+    return end.exited && (end.exitStatus == 3 || end.exitStatus == 4);
+}
+
+// The dump's head and the link: one block taken from the heap after Yes, so
+// that a launcher's small stack limit meets none of it.
+struct HandOffMemory {
+    DumpHead head;
+    MailLinkBuffers link;
+};
+struct FreeMemory {
+    void operator()(void* memory) const { std::free(memory); }
+};
+
+// True when xdg-email may run a program on the terminal the user answers on:
+// without a desktop a text browser or $MAILER, on one $MAILER. The second
+// question then waits until that program has ended.
+bool MailProgramMayShareTerminal(AnswersOn answersOn) {
+    return answersOn == AnswersOn::Terminal ||
+           (FirstSetVariable({"MAILER"}) && InTerminalForeground(STDIN_FILENO));
+}
 
 }  // namespace
 
-SendMailOutcome SendReportMail(const DumpPath& dumpPath) {
+SendMailOutcome SendReportMail(const DumpPath& dumpPath, AnswersOn answersOn) {
     ProgramPath xdgEmail;
     if (!FindProgramOnPath("xdg-email", xdgEmail))
         return {HandOff::Unavailable};
-    DumpHead head;
-    const std::ptrdiff_t read = ReadDumpHead(dumpPath, head);
-    if (read < 0)
+    const std::unique_ptr<HandOffMemory, FreeMemory> memory(static_cast<HandOffMemory*>(std::malloc(sizeof(HandOffMemory))));
+    const DumpHeadRead head = memory ? ReadDumpHead(dumpPath, memory->head) : DumpHeadRead{};
+    if (!head.read)
         return {HandOff::ReportUnreadable};
-    MailLink link;
-    const auto headLength = static_cast<std::size_t>(read);
-    ComposeMailLink(link, {head.data(), headLength}, headLength < head.size(), dumpPath.data());
+    // The path in the mail is the one support can ask the user for.
+    DumpPath shownPath;
+    DumpPathForUser(dumpPath, shownPath);
+    ComposeMailLink(memory->link, {memory->head.data(), head.length}, head.dumpSize, shownPath.data(),
+                    FindLinkReader());
 
+    // Inside a Flatpak the desktop portal refuses a file of the sandbox's.
+    FlatpakInstance sandbox;
+    bool attached = !InFlatpak(sandbox);
+    // A question asked in a window may come while the mail program runs.
+    const auto patience = MailProgramMayShareTerminal(answersOn) ? std::chrono::seconds{0} : MailProgramStartBound;
     // On a failure its own words repeat the whole link, and so the report.
-    const UniqueFd quiet(open("/dev/null", O_WRONLY | O_CLOEXEC));
-    // A question asked in a window may come while the mail program runs; one
-    // asked on the terminal waits for xdg-email, which without a desktop may
-    // run a text browser or $MAILER on that same terminal.
-    const std::chrono::milliseconds patience = CanShowOnDesktop() ? MailProgramStartBound : std::chrono::seconds{0};
-    const char* const withAttachment[] = {"xdg-email", "--attach", dumpPath.data(), link.data(), nullptr};
-    const char* const textOnly[] = {"xdg-email", link.data(), nullptr};
-    ProgramEnd end = RunProgram(xdgEmail, withAttachment, ChildRole::Helper, quiet.Get(), patience);
-    if (ExitedWith(end, NoWayToHandOver))  // the text alone still carries the report
-        end = RunProgram(xdgEmail, textOnly, ChildRole::Helper, quiet.Get(), patience);
+    const ProgramOutput output = {.error = Nowhere};
+    const char* const withAttachment[] = {"xdg-email", "--attach", dumpPath.data(), memory->link.link.data(), nullptr};
+    const char* const textOnly[] = {"xdg-email", memory->link.link.data(), nullptr};
+    ProgramEnd end = RunProgram(xdgEmail, attached ? withAttachment : textOnly, ChildRole::Helper, output, patience);
+    if (attached && RefusedTheAttachment(end)) {
+        attached = false;
+        end = RunProgram(xdgEmail, textOnly, ChildRole::Helper, output, patience);
+    }
     if (!end.started)
         return {HandOff::Unavailable};
     // xdg-email's 0 says that a mail program was started, or ran and quit:
@@ -63,5 +93,6 @@ SendMailOutcome SendReportMail(const DumpPath& dumpPath) {
     // program still starting.
     return {.handOff = end.running || ExitedWith(end, 0) ? HandOff::Started : HandOff::Failed,
             .exitStatus = end.exitStatus,
-            .signal = end.signal};
+            .signal = end.signal,
+            .attached = attached};
 }

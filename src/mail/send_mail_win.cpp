@@ -5,7 +5,7 @@
 #include "mail/mapi_message.h"
 #include "win/system_library.h"
 
-SendMailOutcome SendReportMail(const DumpPath& dumpPath) {
+SendMailOutcome SendReportMail(const DumpPath& dumpPath, AnswersOn) {
     // Loaded only now, so the sender runs on machines without a mail client.
     // The system's MAPI32.DLL is the stub that hands over to the registered
     // mail client.

@@ -17,16 +17,17 @@ inline const char* FirstSetVariable(std::initializer_list<const char*> names) {
     return nullptr;
 }
 
-// True when `visit` holds for an entry of the colon-separated `list` (PATH,
-// LOCPATH), empty entries among them; asked in order, until one holds.
+// True when `visit` holds for an entry of the `separator`-separated `list`
+// (PATH and LOCPATH by colons, a desktop file's categories by semicolons),
+// empty entries among them; asked in order, until one holds.
 template <typename Visit>
-bool AnyEntryOf(std::string_view list, Visit visit) {
+bool AnyEntryOf(std::string_view list, char separator, Visit visit) {
     while (true) {
-        const std::size_t colon = std::min(list.find(':'), list.size());
-        if (visit(std::string_view(list.data(), colon)))
+        const std::size_t end = std::min(list.find(separator), list.size());
+        if (visit(std::string_view(list.data(), end)))
             return true;
-        if (colon == list.size())
+        if (end == list.size())
             return false;
-        list.remove_prefix(colon + 1);
+        list.remove_prefix(end + 1);
     }
 }

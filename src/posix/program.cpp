@@ -1,5 +1,6 @@
 #include "posix/program.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -7,6 +8,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <utility>
 
 #include "posix/ending_signals.h"
 #include "posix/retry.h"
@@ -48,7 +50,7 @@ ProgramEnd WaitFor(pid_t child, std::chrono::milliseconds patience) {
 
 }  // namespace
 
-ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput,
+ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, ProgramOutput output,
                       std::chrono::milliseconds patience) {
     posix_spawnattr_t attributes;
     if (posix_spawnattr_init(&attributes) != 0)
@@ -63,8 +65,12 @@ ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], Chil
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (errorOutput >= 0)
-        posix_spawn_file_actions_adddup2(&actions, errorOutput, STDERR_FILENO);
+    for (const auto& [fd, to] : {std::pair{STDOUT_FILENO, output.output}, {STDERR_FILENO, output.error}}) {
+        if (to >= 0)
+            posix_spawn_file_actions_adddup2(&actions, to, fd);
+        else if (to == Nowhere || !isatty(fd))
+            posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_WRONLY, 0);
+    }
 
     // Held until the dialog's pid is recorded, so that no dialog is left behind.
     const sigset_t ending = EndingSignalSet();

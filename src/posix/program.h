@@ -18,11 +18,21 @@ struct ProgramEnd {
     int signal = 0;
 };
 
+// Where a started program's standard output and error go: a descriptor of
+// the sender's; or, by default, the sender's own where that is a terminal (a
+// mail program may run on it), else nowhere, so that a launcher that reads
+// the sender's output to its end is not kept waiting by a mail program that
+// outlives the sender; or nowhere at all.
+inline constexpr int TerminalOrNowhere = -1, Nowhere = -2;
+struct ProgramOutput {
+    int output = TerminalOrNowhere;
+    int error = TerminalOrNowhere;
+};
+
 // Starts `program` with `argv` (no shell involved) and default signal
 // handling, and waits for it: until it ends, or for `patience` when that is
-// not zero, after which it runs on by itself. `errorOutput`, unless -1,
-// becomes its standard error.
-ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, int errorOutput = -1,
+// not zero, after which it runs on by itself.
+ProgramEnd RunProgram(const ProgramPath& program, const char* const argv[], ChildRole role, ProgramOutput output = {},
                       std::chrono::milliseconds patience = {});
 
 // True when the program exited with `status`.

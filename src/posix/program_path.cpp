@@ -11,7 +11,7 @@
 
 bool FindProgramOnPath(const char* name, ProgramPath& found) {
     const char* path = std::getenv("PATH");
-    return AnyEntryOf(path ? path : "/usr/local/bin:/usr/bin:/bin", [&](std::string_view directory) {
+    return AnyEntryOf(path ? path : "/usr/local/bin:/usr/bin:/bin", ':', [&](std::string_view directory) {
         BoundedText candidate(found);
         struct stat info;
         // An empty or relative entry names the working directory, which is

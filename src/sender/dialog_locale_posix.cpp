@@ -59,7 +59,7 @@ bool LocaleInstalled(std::string_view name) {
     const std::string_view names[] = {name, normalized.data()};
     // LOCPATH, where set, is where glibc looks instead.
     if (const char* localePath = FirstSetVariable({"LOCPATH"})) {
-        return AnyEntryOf(localePath, [&](std::string_view folder) {
+        return AnyEntryOf(localePath, ':', [&](std::string_view folder) {
             return !folder.empty() && (HasLocaleFolder(folder, names[0]) || HasLocaleFolder(folder, names[1]));
         });
     }

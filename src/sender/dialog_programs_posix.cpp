@@ -66,7 +66,8 @@ Presented RunZenity(const ProgramPath& zenity, BoxKind kind, const char* text) {
     const char* const argv[] = {"zenity", DialogOption(kind, "--question", "--error", "--warning"), title.data(),
                                 "--no-markup", argument.WithOption(), nullptr};
     const UniqueFd output(memfd_create("zenity-stderr", MFD_CLOEXEC));
-    const ProgramEnd end = RunProgram(zenity, argv, ChildRole::Dialog, output ? output.Get() : -1);
+    const ProgramEnd end =
+        RunProgram(zenity, argv, ChildRole::Dialog, {.error = output ? output.Get() : TerminalOrNowhere});
     // zenity says 1 for No, for a closed box, and when it could not open the display.
     if (ExitedWith(end, 1) && output && ZenityCouldNotOpenDisplay(output.Get()))
         return Presented::NotShown;
@@ -120,9 +121,4 @@ Presented ShowOnDesktop(BoxKind kind, const char* text) {
     default:
         return Presented::NotShown;
     }
-}
-
-bool CanShowOnDesktop() {
-    ProgramPath program;
-    return FindDialogProgram(program) != DialogProgram::None;
 }

@@ -4,6 +4,7 @@
 // desktop's dialog program, then the terminal the sender was started from.
 
 #include "posix/program.h"
+#include "posix/terminal.h"
 #include "sender/message_box.h"
 
 // What one way of showing a box made of it.
@@ -27,14 +28,6 @@ Presented ShowOnDesktop(BoxKind kind, const char* text);
 // True when the locale that a dialog program runs in reads UTF-8: the one
 // that LC_ALL, LC_CTYPE or LANG names, and that is installed on this system.
 bool DialogLocaleIsUtf8();
-
-// True when a desktop can be reached and zenity or kdialog is there to ask on it.
-bool CanShowOnDesktop();
-
-// True when the sender is in the foreground process group of the terminal on
-// `fd`: outside it, reading the terminal stops the process (SIGTTIN), and so
-// does writing to it under `stty tostop`.
-bool InTerminalForeground(int fd);
 
 // A question on the terminal on standard input and standard error; never a failure.
 Presented AskOnTerminal(BoxKind kind, const char* text);

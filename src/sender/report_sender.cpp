@@ -3,6 +3,7 @@
 #include "common/bounded_text.h"
 #include "common/texts.h"
 #include "dump/crash_dump.h"
+#include "dump/dump_file.h"
 #include "mail/send_mail.h"
 #include "sender/message_box.h"
 #include "sender/process_setup.h"
@@ -10,18 +11,25 @@
 
 namespace {
 
-void ShowFailedHandOff(const SendMailOutcome& outcome, const DumpPath& dumpPath) {
-    BoxText message;
-    DescribeFailedHandOff(message, outcome, dumpPath);
-    ShowMessageBox(outcome.handOff == HandOff::Unavailable ? BoxKind::LoadFailure : BoxKind::SendFailure,
-                   message.data());
+// Where the user's own file manager finds the dump, as the boxes name it.
+DumpPath ShownPath(const DumpPath& dumpPath) {
+    DumpPath shownPath;
+    DumpPathForUser(dumpPath, shownPath);
+    return shownPath;
 }
 
-// Whether the mail program sent the report: the user says so.
-bool UserSaysReportWasSent(const DumpPath& dumpPath) {
-    BoxText question;
-    BoundedText(question).Append(SentQuestionText).Append(dumpPath.data());
-    return ShowMessageBox(BoxKind::SentQuestion, question.data());
+// A box's text that ends with where the user finds the dump.
+BoxOutcome ShowWithPath(BoxKind kind, const char* opening, const char* lead, const DumpPath& dumpPath) {
+    BoxText text;
+    BoundedText(text).Append(opening).Append(lead).Append(ShownPath(dumpPath).data());
+    return ShowMessageBox(kind, text.data());
+}
+
+void ShowFailedHandOff(const SendMailOutcome& outcome, const DumpPath& dumpPath) {
+    BoxText message;
+    DescribeFailedHandOff(message, outcome, ShownPath(dumpPath));
+    ShowMessageBox(outcome.handOff == HandOff::Unavailable ? BoxKind::LoadFailure : BoxKind::SendFailure,
+                   message.data());
 }
 
 }  // namespace
@@ -34,20 +42,27 @@ int ReportSenderMain(void*, void*, char*, int) {
     // Another sender is asking about this dump, or has sent it meanwhile.
     if (!TakeSenderGuard() || !IsReportPending(dumpPath))
         return 0;
-    if (!ShowMessageBox(BoxKind::Question, QuestionText))
+    const BoxOutcome question = ShowMessageBox(BoxKind::Question, QuestionText);
+    if (question.shownIn == ShownIn::Nowhere)
+        ShowWithPath(BoxKind::Unasked, UnaskedText, "", dumpPath);
+    if (!question.yes)
         return 0;
     // The product may crash again while the mail client is open and write a
     // new dump: only the bytes handed off may be marked. A dump that cannot be
     // identified now is gone, or could never be marked once sent.
     const DumpIdentity handedOff = IdentifyDump(dumpPath);
+    const AnswersOn answersOn = question.shownIn == ShownIn::Terminal ? AnswersOn::Terminal : AnswersOn::Window;
     const SendMailOutcome outcome =
-        handedOff.known ? SendReportMail(dumpPath) : SendMailOutcome{HandOff::ReportUnreadable};
+        handedOff.known ? SendReportMail(dumpPath, answersOn) : SendMailOutcome{HandOff::ReportUnreadable};
     switch (outcome.handOff) {
     case HandOff::Accepted:
         MarkReportSent(dumpPath, handedOff);
         break;
     case HandOff::Started:
-        if (UserSaysReportWasSent(dumpPath))
+        // Only the user knows whether the mail program sent it.
+        if (ShowWithPath(BoxKind::SentQuestion, SentQuestionText,
+                         outcome.attached ? SentQuestionAttachedPath : SentQuestionPath, dumpPath)
+                .yes)
             MarkReportSent(dumpPath, handedOff);
         break;
     default:

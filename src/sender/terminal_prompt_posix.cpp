@@ -9,6 +9,7 @@
 #include "common/texts.h"
 #include "posix/ending_signals.h"
 #include "posix/retry.h"
+#include "posix/terminal.h"
 #include "sender/presenters_posix.h"
 
 // The terminal the sender was started from, where no desktop can be reached.
@@ -52,10 +53,6 @@ private:
 };
 
 }  // namespace
-
-bool InTerminalForeground(int fd) {
-    return tcgetpgrp(fd) == getpgrp();
-}
 
 Presented ReadTerminalAnswer(int fd) {
     char answer = '\0';

@@ -2,6 +2,7 @@
 and xdg-email first (and alone) on PATH. Usage: linux_suite.py SENDER"""
 import fcntl
 import json
+import mailbox
 import os
 import pty
 import re
@@ -14,9 +15,11 @@ import subprocess
 import sys
 import tempfile
 import termios
+import textwrap
 import unittest
 from contextlib import ExitStack, contextmanager
 from dataclasses import dataclass
+from importlib.machinery import SourceFileLoader
 from pathlib import Path
 from urllib.parse import parse_qs, quote, unquote, urlsplit
 
@@ -44,12 +47,14 @@ NO_MAILER = "No mail program could be started: xdg-email (from xdg-utils) was no
 FAILURE = "Failed to send e-mail message.\n{}.\n\nError report saved to file:\n{}"
 # After xdg-email started a mail program, only the user knows whether the report left.
 WAS_IT_SENT = ("Was the crash report sent to Dravonel Tech Support?\nThe report is in the mail. Answer when you are "
-               "done in your mail program. If you say No, you will be asked again next time.\n\n"
-               "If your mail program did not attach the report file, it is:\n{}")
+               "done in your mail program. If you say No, you will be asked again next time.\n\n{}")
+ATTACHED, NOT_ATTACHED = ("If your mail program did not attach the report file, it is:\n",
+                          "The report file was not attached; it is:\n")
 # xdg-email is handed the mail as one link; the body is checked where real mail programs get it.
 LINK = f"mailto:{RECIPIENT}?subject={quote(SUBJECT, safe='')}"
 BODY_OPENING = "Yorv crash report; its file is attached where the mail program allows.\r\n\r\n"
 REST_IN_FILE = "\r\nThe rest of the report is in the file:\r\n"
+BLOCK_INTRO = "The report once more, packed for support's tools:\r\n"
 
 
 # How the product starts the sender: one launcher's habit a row.
@@ -84,6 +89,11 @@ class LinuxScenario(Scenario):
         return str(self.mail.answer) if isinstance(self.mail, Fail) else self.mail_statuses
 
     @property
+    def text_alone(self):
+        """xdg-email refused the attachment (3, 4) and was asked once more, without it."""
+        return (self.xdg_email_statuses or "")[:1] in ("3", "4")
+
+    @property
     def asks_whether_sent(self):
         return self.handed_off and self.mail == ACCEPT
 
@@ -94,7 +104,7 @@ class LinuxScenario(Scenario):
     def box_texts(self, dump_path):
         """The boxes a run shows, in order: (kind, text)."""
         texts = {"question": QUESTION, "error": FAILURE.format(NO_MAILER, dump_path),
-                 "confirm": WAS_IT_SENT.format(dump_path)}
+                 "confirm": WAS_IT_SENT.format((NOT_ATTACHED if self.text_alone else ATTACHED) + dump_path)}
         if isinstance(self.mail, Fail):
             texts["warning"] = FAILURE.format(self.mail.error_text, dump_path)
         return [(kind, texts[kind]) for kind in self.boxes + ("confirm",) * self.asks_whether_sent]
@@ -115,7 +125,7 @@ class LinuxScenario(Scenario):
 
 
 ASKED_THEN_WARNED = ("question", "warning")
-STATUS_4 = "the mail program ended without taking the report (xdg-email status 4)"
+STATUS_4 = "xdg-email could not hand the report over (status 4)"
 
 
 def xdg_email_fails(status, reason):
@@ -161,6 +171,7 @@ SCENARIOS = walked_by(LinuxScenario, [
     # Whether the report was sent, asked after xdg-email started a mail program
     LinuxScenario("Yes, then No: it was not sent", confirm="no"),
     LinuxScenario("xdg-email refuses the attachment (3): the text alone, then asked", mail_statuses="3,0", after=MARKED),
+    LinuxScenario("the portal refuses the attachment (4): the text alone, then asked", mail_statuses="4,0", after=MARKED),
     LinuxScenario("on the terminal, y then n", dialog=NO_DESKTOP, confirm="no"),
     LinuxScenario("on the terminal, y then y", dialog=NO_DESKTOP, after=MARKED),
     # One answer a prompt: the rest of a line, and what is typed before a prompt shows, answer nothing.
@@ -202,7 +213,10 @@ LONG = b"# status: pending\n" + b"".join(b"line %06d of a dump far over the boun
 
 SENDER = None
 SANITIZED = os.environ.get("YORV_SANITIZED") == "1"
-BRIEF_START = "BRIEF_START_SENDER" in os.environ  # a test build's sender that waits 1 s for a mail program
+# The sender built for the tests: it waits 1 s for a mail program, and reads TEST_FLATPAK_INFO for /.flatpak-info.
+TEST_BUILD = "TEST_BUILD_SENDER" in os.environ
+KEEPS_RUNNING, IN_FLATPAK = "the mail program keeps running", "inside a Flatpak"
+EXTRACT = SourceFileLoader("extract_reports", str(Path(__file__).parents[2] / "scripts/extract-reports")).load_module()
 
 # Records its name and arguments, then does what the scenario asks of this tool.
 STANDIN = """#!{python}
@@ -225,6 +239,8 @@ if setting("REPLACES_DUMP"):  # as the product does after another crash
         dump.write(content.encode())
     if how == "renamed":
         os.replace(target, os.environ["DUMP"])
+if setting("REFUSES_ATTACH") and "--attach" in sys.argv:  # as flatpak-xdg-utils' xdg-email, for the portal's error
+    sys.exit(4)
 statuses = setting("EXIT", "0").split(",")
 status = statuses[min(earlier, len(statuses) - 1)]
 if status == "wait":  # the user takes their time: until WAITS_FOR exists (at most 20 s), then Yes
@@ -361,14 +377,14 @@ class Sandbox:
         self.wayland.close()
         self.scratch_dir.cleanup()
 
-    def register_mail_program(self, exec_line):
+    def register_mail_program(self, exec_line, browser=False):
         """The mailto: handler's desktop file, made the user's default: the environment that finds it."""
         home = self.scratch / "home"
         (home / ".local/share/applications").mkdir(parents=True)
         (home / ".config").mkdir()  # xdg-mime 1.2.1 does not make it
         (home / ".local/share/applications/mail.desktop").write_text(
             f"[Desktop Entry]\nType=Application\nName=Mail\nExec={exec_line.format(bin=self.bin)}\n"
-            "MimeType=x-scheme-handler/mailto;\n")
+            "MimeType=x-scheme-handler/mailto;\n" + "Categories=Network;WebBrowser;\n" * browser)
         env = dict(self.env, HOME=str(home), XDG_CURRENT_DESKTOP="GNOME", PATH=f"{self.bin}:/usr/bin:/bin")
         subprocess.run(["xdg-mime", "default", "mail.desktop", "x-scheme-handler/mailto"], env=env, check=True)
         return env
@@ -390,7 +406,7 @@ def expected_calls(scenario: LinuxScenario, dump_path: str):
     if scenario.handed_off:
         at = 1 if scenario.dialog != STALE_DISPLAY else 0
         calls.insert(at, ["xdg-email", "--attach", dump_path, LINK])
-        if (scenario.xdg_email_statuses or "").startswith("3"):  # asked once more, without the attachment
+        if scenario.text_alone:  # asked once more, without the attachment
             calls.insert(at + 1, ["xdg-email", LINK])
     return calls
 
@@ -500,40 +516,86 @@ class Scenarios(unittest.TestCase):
 
     @unittest.skipUnless(shutil.which("xdg-email") and shutil.which("gio"), "xdg-utils or gio not installed")
     def test_every_mail_program_gets_the_reports_text(self):
-        """Through the real xdg-email: the text arrives whole, cut at a line end when over the bound; the second
-        question comes while a Thunderbird that keeps running is up."""
-        rows = [(name, AWKWARD, False) for name in MAIL_PROGRAMS] + [
-            ("a snap's Thunderbird", LONG, False)] + [("a .deb's Thunderbird", AWKWARD, True)] * BRIEF_START
-        for name, dump, keeps_running in rows:
-            with self.subTest(name, size=len(dump), keeps_running=keeps_running), \
-                    Sandbox(("zenity", "thunderbird", "flatpak", "firefox")) as box:
-                env = box.register_mail_program(MAIL_PROGRAMS[name])
+        """Through the real xdg-email: the text arrives whole, cut at a line end when over the bound, and the block
+        gives back the dump's bytes, re-wrapped too; a browser's link fits a web server's request line; the second
+        question comes while a Thunderbird that keeps running is up. Inside a Flatpak-like sandbox, whose xdg-email
+        cannot attach a file, the text alone is handed over and the boxes name the dump where the host has it."""
+        rows = [(name, AWKWARD, None) for name in MAIL_PROGRAMS] + [
+            ("a snap's Thunderbird", LONG, None), ("a browser, for webmail", LONG, None)] + [
+            ("a .deb's Thunderbird", AWKWARD, KEEPS_RUNNING), ("a .deb's Thunderbird", LONG, IN_FLATPAK)] * TEST_BUILD
+        for name, dump, build in rows:
+            with self.subTest(name, size=len(dump), build=build), \
+                    Sandbox(("zenity", "thunderbird", "flatpak", "firefox") + ("xdg-email",) * (build == IN_FLATPAK)) as box:
+                env = box.register_mail_program(MAIL_PROGRAMS[name], "browser" in name)
                 box.dump.write_bytes(dump)
-                if keeps_running:  # until the row ends (at most 20 s)
+                if build == KEEPS_RUNNING:  # until the row ends (at most 20 s)
                     env.update(THUNDERBIRD_EXIT="wait", THUNDERBIRD_WAITS_FOR=str(box.scratch / "quit"),
                                THUNDERBIRD_PIDFILE=str(box.scratch / "thunderbird.pid"))
+                info = Path(os.environ.get("TEST_FLATPAK_INFO", "/nonexistent"))
+                if build == IN_FLATPAK:  # flatpak-xdg-utils' xdg-email: 4 for a file the portal cannot open
+                    info.write_text("[Application]\nname=org.example.Yorv\n\n[Instance]\n"
+                                    "instance-path=/run/user/1000/.flatpak/2052357641\n")
+                    env["XDG_EMAIL_REFUSES_ATTACH"] = "1"
                 # Standard output is the mail program's too, and a pipe would stay open as long as it runs.
-                result = subprocess.run([os.environ["BRIEF_START_SENDER"] if keeps_running else SENDER], env=env,
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                try:
+                    result = subprocess.run([os.environ["TEST_BUILD_SENDER"] if build else SENDER], env=env,
+                                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                finally:
+                    info.unlink(missing_ok=True)
                 self.assertEqual((result.returncode, result.stderr), (0, b""))
-                if keeps_running:  # asked, and answered, while it still runs
+                if build == KEEPS_RUNNING:  # asked, and answered, while it still runs
                     pidfile = box.scratch / "thunderbird.pid"
                     self.assertTrue(wait_until(lambda: pidfile.exists() and pidfile.read_text()))
                     self.assertFalse(gone(int(pidfile.read_text())))
                     (box.scratch / "quit").touch()
-                (mail_program,) = [call for call in map(json.loads, box.log.read_text().splitlines())
+                # gio starts the mail program and returns: its record may come after the sender has ended.
+                records = lambda: [call for call in map(json.loads, box.log.read_text().splitlines())
                                    if call[0] != "zenity"]
+                self.assertTrue(wait_until(records), "no mail program was handed the report")
+                mail_program = records()[-1]
                 body, attached = handed_over(mail_program)
                 self.assertEqual(attached, str(box.dump) if "-compose" in mail_program else None)
                 # The dump's text as the dialogs show it, CR LF line ends; a long one cut at a line end.
                 text = dialog_text(os.fsdecode(dump)).replace("\0", "\\x00").replace("\r\n", "\n")
                 text = text.replace("\n", "\r\n")
-                quoted, cut, rest = body.removeprefix(BODY_OPENING).partition(REST_IN_FILE)
-                self.assertEqual((body.startswith(BODY_OPENING), cut, rest), (True, REST_IN_FILE, str(box.dump))
+                shown = str(box.dump)
+                if build == IN_FLATPAK and shown.startswith("/tmp/"):
+                    shown = "/run/user/1000/.flatpak/org.example.Yorv/tmp/" + shown.removeprefix("/tmp/")
+                text_part = body.removeprefix(BODY_OPENING).partition("\r\n\r\n" + BLOCK_INTRO)[0]
+                quoted, cut, rest = text_part.partition(REST_IN_FILE)
+                self.assertEqual((body.startswith(BODY_OPENING), cut, rest), (True, REST_IN_FILE, shown)
                                  if dump == LONG else (True, "", ""))
-                self.assertTrue(quoted == text or text.startswith(quoted) and quoted.endswith("\r\n")
-                                and len(quoted) > 40000)
+                self.assertTrue(quoted + "\r\n" == text or text.startswith(quoted) and quoted.endswith("\r\n"))
+                # The block, as a composer may re-wrap it (its lines joined, spaces collapsed, no-break spaces).
+                rewrapped = textwrap.fill(body.replace("\r\n", " "), 72).replace(" ", "\u00a0 ", 30)
+                for sent in (body, rewrapped):
+                    report, whole_size = EXTRACT.decode_block(sent)
+                    self.assertEqual((report, whole_size), (dump, None) if whole_size is None else (dump[:len(report)], len(dump)))
+                bound = 6000 if "browser" in name or build == IN_FLATPAK else 65535
+                self.assertLessEqual(max(map(len, mail_program)), 10**6 if "-compose" in mail_program else bound)
+                if build == IN_FLATPAK:
+                    self.assertEqual(len(records()), 1, "the file was offered to the portal")
+                    self.assertIn(NOT_ATTACHED + shown, box.calls()[-1][-1])
                 self.assertEqual(box.dump.read_bytes()[:14], b"# status: sent")
+
+    def test_support_recovers_each_report_once(self):
+        """scripts/extract-reports on mails as the measured composers sent them, as .eml files and in an mbox: the
+        block gives back the dump whatever the composer did to the text, and is written once however often it came;
+        an attachment the mail program read after the marking is not taken for the report."""
+        mails = sorted((Path(__file__).parents[1] / "data/mails").glob("*.eml"))
+        with tempfile.TemporaryDirectory() as scratch:
+            box = mailbox.mbox(f"{scratch}/mbox")
+            for mail in mails:
+                box.add(mail.read_bytes())
+            box.flush()
+            found = subprocess.run([EXTRACT.__file__, "-o", scratch, *mails, f"{scratch}/mbox"], capture_output=True,
+                                   text=True, check=True).stdout.splitlines()
+            self.assertEqual(Path(scratch, "yorv-report-0b688a97.txt").read_bytes(), (mails[0].parent / "dump.txt").read_bytes())
+            self.assertEqual(len(list(Path(scratch).glob("yorv-report-*"))), 2)
+        each = 2 * ["3297 bytes, block (the attachment differs)"] + 2 * ["3297 bytes, block"] + [
+            "8651 bytes, block of the first 8651 of 61440 bytes"]  # claws, evolution, flatpak, snap, webmail
+        self.assertEqual([line.split(": ", 1)[1].split("; from")[0] for line in found], each * 2)  # the mbox too
+        self.assertEqual(sum("(written before)" in line for line in found), 8)
 
     def test_two_senders_ask_once(self):
         """The second sender ends in silence while the first asks, either question; then the first sends."""
@@ -580,13 +642,18 @@ class Scenarios(unittest.TestCase):
             self.assertEqual(box.calls(), [])
 
     def test_no_desktop(self):
-        """Without a desktop or a terminal the question counts as No."""
-        with Sandbox() as box:
-            box.dump.write_bytes(PENDING)
-            env = dict(box.env)
-            del env["WAYLAND_DISPLAY"]
-            result = run_sender(env)
-            self.assertEqual((result.returncode, box.calls(), box.dump.read_bytes()), (0, [], PENDING))
+        """Without a desktop, or a dialog program on it, and a terminal the question counts as No; standard error
+        says so, and where the report lies."""
+        for tools in [("zenity", "xdg-email"), ("xdg-email",)]:
+            with self.subTest(tools=tools), Sandbox(tools) as box:
+                box.dump.write_bytes(PENDING)
+                env = dict(box.env)
+                if "zenity" in tools:
+                    del env["WAYLAND_DISPLAY"]
+                result = run_sender(env)
+                self.assertEqual((result.returncode, box.calls(), box.dump.read_bytes()), (0, [], PENDING))
+                self.assertEqual(result.stderr, b"Yorv: the crash report was not offered: no zenity or kdialog could "
+                                 b"show the question, and no terminal could ask it. It waits in %s\n" % bytes(box.dump))
 
 
 class MountedFileSystems(unittest.TestCase):

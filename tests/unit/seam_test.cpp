@@ -229,7 +229,7 @@ TEST(Seam, EveryEndOfADialogProgramOrXdgEmail) {
             return ++started, row.start == Refused ? ENOEXEC : 0;
         };
         if (row.program == std::string("xdg-email")) {
-            const SendMailOutcome outcome = SendReportMail(dumpPath);
+            const SendMailOutcome outcome = SendReportMail(dumpPath, AnswersOn::Window);
             EXPECT_EQ(int(outcome.handOff), row.shown);
             EXPECT_EQ(outcome.exitStatus, WIFEXITED(row.status) ? WEXITSTATUS(row.status) : 0);
             EXPECT_EQ(outcome.signal, WIFSIGNALED(row.status) ? WTERMSIG(row.status) : 0);

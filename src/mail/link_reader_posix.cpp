@@ -1,0 +1,81 @@
+#include "mail/link_reader.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "common/bounded_text.h"
+#include "common/text_cuts.h"
+#include "posix/environment.h"
+#include "posix/file_records.h"
+#include "posix/flatpak.h"
+#include "posix/program.h"
+#include "posix/unique_fd.h"
+
+namespace {
+
+using DesktopFileName = std::array<char, 256>;
+
+// xdg-mime's answer, as xdg-email itself asks it: the desktop file that
+// handles links of `type` ("thunderbird.desktop"); false when there is none.
+bool DefaultHandler(const ProgramPath& xdgMime, const char* type, DesktopFileName& name) {
+    constexpr std::chrono::seconds patience{5};
+    const UniqueFd answer(memfd_create("xdg-mime", MFD_CLOEXEC));
+    const char* const argv[] = {"xdg-mime", "query", "default", type, nullptr};
+    if (!answer || !ExitedWith(RunProgram(xdgMime, argv, ChildRole::Helper, {.output = answer.Get()}, patience), 0))
+        return false;
+    BoundedText found(name);
+    AnyRecordOf(answer.Get(), 0, name.size(), '\n', [&](std::string_view line) { return found.Append(line), true; });
+    const std::string_view line = name.data();
+    return !found.Overflowed() && line.ends_with(".desktop") && line.find('/') == std::string_view::npos;
+}
+
+// True when the desktop file `name`, where xdg-utils look for it (the user's
+// applications, then the system's), says it is a web browser.
+bool DesktopFileIsWebBrowser(const DesktopFileName& name) {
+    const char* userData = FirstSetVariable({"XDG_DATA_HOME"});
+    const char* home = FirstSetVariable({"HOME"});
+    std::array<char, PATH_MAX> userDefault;
+    if (!userData && home && !BoundedText(userDefault).Append(home).Append("/.local/share").Overflowed())
+        userData = userDefault.data();
+    bool browser = false;
+    const auto found = [&](std::string_view folder) {
+        std::array<char, PATH_MAX> path;
+        if (folder.empty() || BoundedText(path).Append(folder).Append("/applications/").Append(name.data()).Overflowed())
+            return false;
+        const UniqueFd file(open(path.data(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+        if (!file)
+            return false;
+        browser = AnyRecordOf(file.Get(), 0, UINT64_MAX, '\n', [](std::string_view line) {
+            return RemovePrefix(line, "Categories=") && AnyEntryOf(line, ';', [](std::string_view category) {
+                return category == "WebBrowser";
+            });
+        });
+        return true;
+    };
+    const char* systemData = FirstSetVariable({"XDG_DATA_DIRS"});
+    if (!(userData && found(userData)))
+        AnyEntryOf(systemData ? systemData : "/usr/local/share:/usr/share", ':', found);
+    return browser;
+}
+
+}  // namespace
+
+LinkReader FindLinkReader() {
+    FlatpakInstance sandbox;
+    ProgramPath xdgMime;
+    DesktopFileName mailto, https;
+    if (InFlatpak(sandbox))
+        return LinkReader::WebBrowser;
+    if (!FindProgramOnPath("xdg-mime", xdgMime) || !DefaultHandler(xdgMime, "x-scheme-handler/mailto", mailto))
+        return LinkReader::MailProgram;
+    if (DesktopFileIsWebBrowser(mailto))
+        return LinkReader::WebBrowser;
+    return DefaultHandler(xdgMime, "x-scheme-handler/https", https) &&
+                   std::string_view(mailto.data()) == std::string_view(https.data())
+               ? LinkReader::WebBrowser
+               : LinkReader::MailProgram;
+}
