@@ -13,8 +13,9 @@
 #define XXH_NO_XXH3     // XXH64 is all that is used
 #include <xxhash.h>
 
-// The file is read in chunks of this size, on the stack.
-inline constexpr std::size_t DigestChunkBytes = 64 * 1024;
+// The file is read in chunks of this size, on the stack: small enough for a
+// launcher's stack limit of 64 KiB, large enough that a GiB costs few reads.
+inline constexpr std::size_t DigestChunkBytes = 16 * 1024;
 using DigestChunk = std::array<char, DigestChunkBytes>;
 
 // The digest of what `read` yields from the start of the file to its end.

@@ -11,6 +11,7 @@
 #include "common/bounded_text.h"
 #include "posix/environment.h"
 #include "posix/flatpak.h"
+#include "posix/out_of_resources.h"
 #include "posix/retry.h"
 
 // A shared temporary directory may hold anything under the dump's name. Only
@@ -70,9 +71,7 @@ DumpOpen OpenDump(const DumpPath& dumpPath, DumpAccess access, DumpFile& file) {
         // A lease being broken answers a non-blocking open so at once; and
         // out of descriptors or memory, nothing is said about the dump.
         const int error = errno;
-        return error == EWOULDBLOCK || error == EAGAIN || error == EMFILE || error == ENFILE || error == ENOMEM
-                   ? DumpOpen::Busy
-                   : DumpOpen::Refused;
+        return error == EWOULDBLOCK || error == EAGAIN || OutOfResources(error) ? DumpOpen::Busy : DumpOpen::Refused;
     }
     struct stat info;
     if (fstat(file.Get(), &info) != 0 || !IsUsersRegularFile(info))

@@ -159,10 +159,8 @@ std::string_view HeadNote(std::array<char, 128>& note, std::size_t held, std::ui
 }  // namespace
 
 void ComposeMailLink(MailLinkBuffers& buffers, std::string_view head, std::uint64_t dumpSize,
-                     std::string_view dumpPath, LinkReader reader) {
-    const LinkCost limit = reader == LinkReader::WebBrowser
-                               ? LinkCost{WebBrowserLinkLength, WebBrowserReencodedLength}
-                               : LinkCost{MailProgramLinkLength, MailProgramLinkLength * 5};
+                     std::string_view dumpPath, LinkBound bound) {
+    const LinkCost limit = {std::min(bound.characters, MailProgramLinkLength), bound.reencoded};
     EncodedWriter body(buffers.link, limit);
     body.AppendVerbatim("mailto:" YORV_SUPPORT_MAIL_ADDRESS "?subject=");
     body.Append(ReportSubject);

@@ -28,6 +28,18 @@ inline constexpr std::size_t MailProgramLinkLength = 65535;
 inline constexpr std::size_t WebBrowserLinkLength = 6000;
 inline constexpr std::size_t WebBrowserReencodedLength = 7800;
 
+// The longest link, and the longest it may become once encoded again.
+struct LinkBound {
+    std::size_t characters;
+    std::size_t reencoded;
+};
+
+constexpr LinkBound BoundFor(LinkReader reader) {
+    // A mail program reads the link as it is: its new encoding is not bounded.
+    return reader == LinkReader::WebBrowser ? LinkBound{WebBrowserLinkLength, WebBrowserReencodedLength}
+                                            : LinkBound{MailProgramLinkLength, 5 * MailProgramLinkLength};
+}
+
 // The dump's first bytes that the body is made from: the readable text takes
 // at most a link's length of them, the block, compressed, several times more.
 using DumpHead = std::array<char, 256 * 1024>;
@@ -50,4 +62,4 @@ struct MailLinkBuffers {
 // the text what remains. A dump that starts with UTF-16's byte-order mark is
 // not text to quote: the body names the file, and the block carries it.
 void ComposeMailLink(MailLinkBuffers& buffers, std::string_view head, std::uint64_t dumpSize,
-                     std::string_view dumpPath, LinkReader reader);
+                     std::string_view dumpPath, LinkBound bound);

@@ -1,5 +1,8 @@
 #include "mail/send_mail.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -56,6 +59,16 @@ bool MailProgramMayShareTerminal(AnswersOn answersOn) {
            (FirstSetVariable({"MAILER"}) && InTerminalForeground(STDIN_FILENO));
 }
 
+// xdg-email starts with the link on its stack. Under a launcher's hard stack
+// limit (ulimit -s 64) a link of 64 KiB leaves it none: the link takes at
+// most a quarter of the stack, as the kernel measures arguments.
+LinkBound WithinStackLimit(LinkBound bound) {
+    rlimit stack;
+    if (getrlimit(RLIMIT_STACK, &stack) == 0 && stack.rlim_cur != RLIM_INFINITY)
+        bound.characters = std::min<std::size_t>(bound.characters, stack.rlim_cur / 4);
+    return bound;
+}
+
 }  // namespace
 
 SendMailOutcome SendReportMail(const DumpPath& dumpPath, AnswersOn answersOn) {
@@ -70,7 +83,7 @@ SendMailOutcome SendReportMail(const DumpPath& dumpPath, AnswersOn answersOn) {
     DumpPath shownPath;
     DumpPathForUser(dumpPath, shownPath);
     ComposeMailLink(memory->link, {memory->head.data(), head.length}, head.dumpSize, shownPath.data(),
-                    FindLinkReader());
+                    WithinStackLimit(BoundFor(FindLinkReader())));
 
     // Inside a Flatpak the desktop portal refuses a file of the sandbox's.
     FlatpakInstance sandbox;

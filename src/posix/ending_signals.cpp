@@ -1,16 +1,14 @@
 #include "posix/ending_signals.h"
 
-#include <fcntl.h>
 #include <unistd.h>
+
+#include "posix/terminal.h"
 
 namespace {
 
 // What an ending signal puts right. The one state the run keeps outside its
 // own call chain, because only a signal handler can reach it otherwise.
 volatile sig_atomic_t dialogToEnd = 0;
-volatile sig_atomic_t terminalToGiveBack = 0;  // its descriptor + 1; 0 for none
-termios terminalModes;
-int terminalFlags;
 
 constexpr int EndingSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
@@ -48,23 +46,4 @@ void EndQuietlyOnEndingSignals() {
 
 void EndWithSender(pid_t dialog) {
     dialogToEnd = dialog;
-}
-
-void GiveBackTerminalOnEnding(int fd, const termios& modes, int flags) {
-    terminalToGiveBack = 0;
-    terminalModes = modes;
-    terminalFlags = flags;
-    terminalToGiveBack = fd + 1;
-}
-
-void ForgetTerminal() {
-    terminalToGiveBack = 0;
-}
-
-void GiveBackTerminal() {
-    const int fd = terminalToGiveBack - 1;
-    if (fd < 0)
-        return;
-    tcsetattr(fd, TCSANOW, &terminalModes);
-    fcntl(fd, F_SETFL, terminalFlags);
 }

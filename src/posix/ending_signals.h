@@ -2,11 +2,10 @@
 
 // The signals that end a run, and what is put right before it ends: the
 // dialog on the screen is ended with it, and a terminal whose modes a
-// question changed is given back as it was found.
+// question changed is given back as it was found (posix/terminal.h).
 
 #include <signal.h>
 #include <sys/types.h>
-#include <termios.h>
 
 // SIGTERM, SIGHUP and SIGINT.
 sigset_t EndingSignalSet();
@@ -18,11 +17,3 @@ void EndQuietlyOnEndingSignals();
 // The dialog that an ending signal ends first; 0 for none. Set while the
 // ending signals are blocked, so that none arrives halfway.
 void EndWithSender(pid_t dialog);
-
-// The terminal on `fd` as it was found, `modes` and the open file's `flags`,
-// given back by an ending signal until ForgetTerminal().
-void GiveBackTerminalOnEnding(int fd, const termios& modes, int flags);
-void ForgetTerminal();
-
-// Gives the terminal back now, when one was recorded; async-signal-safe.
-void GiveBackTerminal();

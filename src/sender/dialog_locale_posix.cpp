@@ -9,6 +9,7 @@
 
 #include "common/bounded_text.h"
 #include "posix/environment.h"
+#include "posix/file_records.h"
 #include "posix/retry.h"
 #include "posix/unique_fd.h"
 #include "sender/dialog_text.h"
@@ -39,17 +40,8 @@ bool ArchiveHolds(std::string_view name) {
     if (!archive || RetryOnInterrupt([&] { return pread(archive.Get(), header, sizeof header, 0); }) != sizeof header ||
         header[0] != 0xde020109)
         return false;
-    std::array<char, 64 * 1024> strings;  // the names of the locales, each ended by NUL
-    const std::size_t length = std::min<std::size_t>(header[6], strings.size());
-    const ssize_t got = RetryOnInterrupt([&] { return pread(archive.Get(), strings.data(), length, header[5]); });
-    std::string_view names(strings.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
-    while (!names.empty()) {
-        const std::size_t end = std::min(names.find('\0'), names.size());
-        if (std::string_view(names.data(), end) == name)
-            return true;
-        names.remove_prefix(std::min(end + 1, names.size()));
-    }
-    return false;
+    // The names of the locales, each ended by NUL.
+    return AnyRecordOf(archive.Get(), header[5], header[6], '\0', [&](std::string_view each) { return each == name; });
 }
 
 bool LocaleInstalled(std::string_view name) {

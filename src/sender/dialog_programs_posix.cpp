@@ -9,7 +9,7 @@
 
 #include "common/bounded_text.h"
 #include "common/texts.h"
-#include "posix/retry.h"
+#include "posix/file_records.h"
 #include "posix/unique_fd.h"
 #include "sender/dialog_text.h"
 #include "sender/presenters_posix.h"
@@ -40,16 +40,7 @@ void PrepareText(DialogArgument& argument, const char* text) {
 // the display: it then exits 1, as for No. GTK says so while it starts, after
 // at most a few warnings, so the first lines are enough.
 bool ZenityCouldNotOpenDisplay(int output) {
-    std::array<char, 4096> buffer;
-    const ssize_t got = RetryOnInterrupt([&] { return pread(output, buffer.data(), buffer.size(), 0); });
-    std::string_view lines(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
-    while (!lines.empty()) {
-        const std::size_t length = std::min(lines.find('\n'), lines.size());
-        if (IsCannotOpenDisplayLine(std::string_view(lines.data(), length)))
-            return true;
-        lines.remove_prefix(std::min(length + 1, lines.size()));
-    }
-    return false;
+    return AnyRecordOf(output, 0, 4096, '\n', IsCannotOpenDisplayLine);
 }
 
 // Each program's option for a kind of box. Chosen in code, not from a table

@@ -1,8 +1,10 @@
 #include "sender/process_setup.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 
@@ -26,4 +28,14 @@ void SetUpProcessForRun() {
     std::signal(SIGXFSZ, SIG_IGN);
     // SIGTERM, a hang-up or Ctrl-C end the run as a No, and its dialog with it.
     EndQuietlyOnEndingSignals();
+    // A launcher's small stack limit (ulimit -s 64) would pass to every
+    // program the sender starts: no dialog program starts in it, nor a shell
+    // script handed the mail's link. They get the usual 8 MiB, where the
+    // hard limit allows; the sender itself needs far less.
+    constexpr rlim_t UsualStack = 8 << 20;
+    rlimit stack;
+    if (getrlimit(RLIMIT_STACK, &stack) == 0 && stack.rlim_cur < UsualStack) {
+        stack.rlim_cur = std::min(UsualStack, stack.rlim_max);
+        setrlimit(RLIMIT_STACK, &stack);
+    }
 }

@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -7,7 +6,6 @@
 #include <cstdio>
 
 #include "common/texts.h"
-#include "posix/ending_signals.h"
 #include "posix/retry.h"
 #include "posix/terminal.h"
 #include "sender/presenters_posix.h"
@@ -18,38 +16,19 @@
 
 namespace {
 
-// The program that ran before may have left the terminal raw, without echo,
-// reading nothing (MIN and TIME 0) or not blocking. For the question it reads
-// a line at a time, echoed, Enter (CR) ending it and Ctrl-C a signal; then,
-// and on every way out, the terminal is given back as it was found.
+// The terminal set for the question while it is asked; given back on every way out.
 class TerminalForQuestion {
 public:
-    explicit TerminalForQuestion(int fd) : fd_(fd) {
-        const int flags = fcntl(fd, F_GETFL);
-        termios found;
-        if (flags < 0 || tcgetattr(fd, &found) != 0) {
-            fd_ = -1;
-            return;
-        }
-        GiveBackTerminalOnEnding(fd, found, flags);
-        termios asking = found;
-        asking.c_lflag |= ICANON | ECHO | ECHOE | ECHOK | ISIG;
-        asking.c_iflag = (asking.c_iflag | ICRNL) & ~(IGNCR | INLCR);
-        asking.c_oflag |= OPOST | ONLCR;
-        tcsetattr(fd, TCSANOW, &asking);
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    }
+    explicit TerminalForQuestion(int fd) : held_(HoldTerminalForQuestion(fd)) {}
     TerminalForQuestion(const TerminalForQuestion&) = delete;
     TerminalForQuestion& operator=(const TerminalForQuestion&) = delete;
     ~TerminalForQuestion() {
-        if (fd_ >= 0) {
-            GiveBackTerminal();
-            ForgetTerminal();
-        }
+        if (held_)
+            ReleaseTerminal();
     }
 
 private:
-    int fd_;
+    bool held_;
 };
 
 }  // namespace

@@ -33,7 +33,7 @@ struct Mail {
 
 Mail Compose(std::string_view head, std::uint64_t size, LinkReader reader = LinkReader::MailProgram) {
     const auto buffers = std::make_unique<MailLinkBuffers>();
-    ComposeMailLink(*buffers, head, size, Path, reader);
+    ComposeMailLink(*buffers, head, size, Path, BoundFor(reader));
     Mail mail{.link = buffers->link.data()};
     const std::string start = "mailto:" YORV_SUPPORT_MAIL_ADDRESS "?subject=" + Encoded(ReportSubject) + "&body=";
     EXPECT_EQ(mail.link.substr(0, start.size()), start);

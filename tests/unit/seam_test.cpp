@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 
 #include <csignal>
@@ -25,10 +26,12 @@
 #include "common/bounded_text.h"
 #include "dump/crash_dump.h"
 #include "dump/dump_file.h"
+#include "mail/mail_link.h"
 #include "mail/send_mail.h"
 #include "sender/message_box.h"
 #include "sender/presenters_posix.h"
 #include "sender/process_setup.h"
+#include "posix/terminal.h"
 #include "sender/report_sender.h"
 
 namespace {
@@ -39,6 +42,8 @@ struct {  // empty: the real call
     std::function<int(int, int)> flock;
     std::function<int(int, const sockaddr*, socklen_t)> connect;
     std::function<int(const char*, int, mode_t)> open;
+    std::function<int(int, const char*, int, mode_t)> openat;
+    int boundedWaits = 0;                                            // waitid asked with WNOHANG
     unsigned slept = 0;                                              // milliseconds asked of nanosleep
     std::function<int(const char*, const posix_spawnattr_t*)> spawn;  // 0, or why the program did not start
     int status = 0;                                                  // how it ended, as waitpid says
@@ -64,6 +69,10 @@ extern "C" int __wrap_open(const char* path, int flags, ...) {
     va_end(rest);
     return replaced.open ? replaced.open(path, flags, mode) : __real_open(path, flags, mode);
 }
+extern "C" int __real_openat(int, const char*, int, ...);
+extern "C" int __wrap_openat(int folder, const char* path, int flags, mode_t mode) {
+    return replaced.openat ? replaced.openat(folder, path, flags, mode) : __real_openat(folder, path, flags, mode);
+}
 extern "C" int __wrap_nanosleep(const timespec* pause, timespec*) {
     return replaced.slept += unsigned(pause->tv_sec * 1000 + pause->tv_nsec / 1'000'000), 0;
 }
@@ -73,7 +82,10 @@ extern "C" int __wrap_posix_spawn(pid_t* child, const char* path, const posix_sp
         ++argv;
     return *child = 4242, replaced.lastArgument = *argv, replaced.spawn(path, attributes);
 }
-extern "C" int __wrap_waitid(idtype_t, id_t child, siginfo_t* info, int) { return info->si_pid = pid_t(child), 0; }
+extern "C" int __wrap_waitid(idtype_t, id_t child, siginfo_t* info, int options) {
+    return replaced.boundedWaits += (options & WNOHANG) != 0, info->si_pid = pid_t(child), 0;
+}
+extern "C" pid_t __real_waitpid(pid_t, int*, int);
 extern "C" pid_t __wrap_waitpid(pid_t child, int* status, int) { return *status = replaced.status, child; }
 
 namespace {
@@ -241,10 +253,47 @@ TEST(Seam, EveryEndOfADialogProgramOrXdgEmail) {
     }
 }
 
+// The hand-off's bounds: where the user answers on the terminal, xdg-email
+// may run a mail program on it and is waited for to its end. A dump of
+// exactly the head's size is whole; a byte more, and the block says how
+// much of it it holds. And all of the Yes path runs in a stack of 64 KiB.
+TEST(Seam, TheHandOffsBoundsAndTheYesPathInASmallStack) {
+    for (const AnswersOn answersOn : {AnswersOn::Window, AnswersOn::Terminal}) {
+        const DumpPath dumpPath = Fresh({"xdg-email"});
+        replaced.spawn = [](const char*, const posix_spawnattr_t*) { return 0; };
+        SendReportMail(dumpPath, answersOn);
+        EXPECT_EQ(replaced.boundedWaits > 0, answersOn == AnswersOn::Window);
+    }
+    for (const std::size_t extra : {0, 1}) {
+        const DumpPath dumpPath = Fresh({"xdg-email"});
+        Write(dump, Pending + std::string(sizeof(DumpHead) - std::strlen(Pending) + extra, 'x'));
+        replaced.spawn = [](const char*, const posix_spawnattr_t*) { return 0; };
+        SendReportMail(dumpPath, AnswersOn::Window);
+        EXPECT_EQ(replaced.lastArgument.find("The%20block%20holds%20the%20first") != std::string::npos, extra == 1);
+    }
+    Fresh({"zenity", "xdg-email"});
+    replaced.spawn = [](const char*, const posix_spawnattr_t*) { return 0; };
+    setenv("LANG", "en_US.UTF-8", 1);  // looked for in the locale archive, where there is one
+    pthread_attr_t small;
+    pthread_t run;
+    pthread_attr_init(&small), pthread_attr_setstacksize(&small, 64 * 1024);
+    pthread_create(&run, &small, [](void*) -> void* { return ReportSenderMain(nullptr, nullptr, nullptr, 0), nullptr; }, nullptr);
+    pthread_join(run, nullptr), unsetenv("LANG");
+    EXPECT_EQ(Read(dump), Marked);
+}
+
 TEST(Seam, TheGuardThenTheStatusLineAgain) {
     const auto failing = [](int error) { return [error](int, int) { return errno = error, -1; }; };
-    const struct { const char* name; std::function<int(int, int)> flock; int questions; } rows[] = {
+    const struct { const char* name; std::function<int(int, int)> flock; int questions; std::function<void()> starve = {}; }
+        rows[] = {
         {"free", __real_flock, 1},
+        // Out of descriptors for the runtime folder or the lock: busy, and a later run asks.
+        {"no descriptor for the runtime folder", __real_flock, 0, [] {
+             replaced.open = [](const char* path, int flags, mode_t mode) {
+                 return flags & O_DIRECTORY ? (errno = EMFILE, -1) : __real_open(path, flags, mode);
+             };
+         }},
+        {"no descriptor for the lock", __real_flock, 0, [] { replaced.openat = [](auto...) { return errno = EMFILE, -1; }; }},
         {"held by another sender, not waited for", [](int, int how) {
              if (how != (LOCK_EX | LOCK_NB))
                  ADD_FAILURE() << "waits for the other sender";
@@ -257,6 +306,8 @@ TEST(Seam, TheGuardThenTheStatusLineAgain) {
         Fresh({"zenity"});
         int questions = 0;
         replaced.flock = row.flock;
+        if (row.starve)
+            row.starve();
         replaced.spawn = [&](const char*, const posix_spawnattr_t*) { return ++questions, 0; };
         replaced.status = 1 << 8;  // No
         EXPECT_EQ(ReportSenderMain(nullptr, nullptr, nullptr, 0), 0);
@@ -349,8 +400,18 @@ TEST(Seam, NoProbeOfTheDisplayBlocksNorAnyPathOutsideAbsoluteEntriesRuns) {
 // A terminal left by the program before: raw, without echo, reading nothing
 // (MIN and TIME 0), its open file not blocking; or only without CR as a line end.
 TEST(Seam, APromptSetsTheTerminalItNeedsAndGivesItBack) {
-    const struct { const char* name; bool raw; const char* typed; Presented answer; } rows[] = {
-        {"raw, not blocking", true, "y\r", Presented::Yes}, {"-icrnl", false, "n\r", Presented::Closed}};
+    SetUpProcessForRun();
+    // Stopped (Ctrl-Z) while it asks, and continued (fg): the shell's own modes are on the terminal by then.
+    const auto stoppedAndContinued = [](int sender) {
+        termios shells;
+        tcgetattr(sender, &shells), cfmakeraw(&shells), tcsetattr(sender, TCSANOW, &shells), kill(getpid(), SIGCONT);
+        for (int tries = 0; tries < 100 && (tcgetattr(sender, &shells), !(shells.c_lflag & ICANON)); ++tries)
+            usleep(10'000);  // the user types once the prompt is back
+    };
+    const struct { const char* name; bool raw; const char* typed; Presented answer; std::function<void(int)> meanwhile; }
+        rows[] = {{"raw, not blocking", true, "y\r", Presented::Yes, [](int) {}},
+                  {"-icrnl", false, "n\r", Presented::Closed, [](int) {}},
+                  {"stopped and continued", false, "y\r", Presented::Yes, stoppedAndContinued}};
     for (const auto& row : rows) {
         int user, sender;
         ASSERT_EQ(openpty(&user, &sender, nullptr, nullptr, nullptr), 0);
@@ -366,6 +427,7 @@ TEST(Seam, APromptSetsTheTerminalItNeedsAndGivesItBack) {
             std::string shown;
             for (char c; shown.find("[y/N] ") == std::string::npos && read(user, &c, 1) == 1;)
                 shown += c;
+            row.meanwhile(sender);
             write(user, row.typed, 2);
             for (int tenths = 0; tenths < 20 && !answered; ++tenths)
                 usleep(100'000);
@@ -383,6 +445,36 @@ TEST(Seam, APromptSetsTheTerminalItNeedsAndGivesItBack) {
         EXPECT_EQ(fcntl(sender, F_GETFL), flags) << row.name;
         close(user), close(sender);
     }
+}
+
+// A sender stopped at its prompt and then continued or ended in the
+// background (bg, kill %1) leaves the modes the shell has set alone, though
+// its handlers block SIGTTOU. In a session of its own, with a "shell" group
+// in the terminal's foreground.
+TEST(Seam, ASenderInTheBackgroundLeavesTheShellsModes) {
+    int user, terminal;
+    ASSERT_EQ(openpty(&user, &terminal, nullptr, nullptr, nullptr), 0);
+    const pid_t session = fork();
+    if (session == 0) {
+        setsid(), ioctl(terminal, TIOCSCTTY, 0);
+        HoldTerminalForQuestion(terminal);
+        const pid_t shell = fork();
+        if (shell == 0)
+            setpgid(0, 0), pause(), _exit(0);
+        termios shells;
+        setpgid(shell, shell), signal(SIGTTOU, SIG_IGN), tcsetpgrp(terminal, shell), tcgetattr(terminal, &shells);
+        cfmakeraw(&shells), tcsetattr(terminal, TCSANOW, &shells), signal(SIGTTOU, SIG_DFL);
+        sigset_t blocked;
+        sigfillset(&blocked), sigdelset(&blocked, SIGCONT), sigprocmask(SIG_BLOCK, &blocked, nullptr);
+        raise(SIGCONT), GiveBackTerminal();
+        termios after;
+        tcgetattr(terminal, &after), kill(shell, SIGKILL);
+        _exit(after.c_lflag == shells.c_lflag && after.c_iflag == shells.c_iflag ? 0 : 1);
+    }
+    int status = -1;
+    __real_waitpid(session, &status, 0);
+    EXPECT_EQ(status, 0);
+    close(user), close(terminal);
 }
 
 TEST(Seam, OneAnswerALineAndNoDeathByAFileSizeLimit) {
