@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -93,9 +92,7 @@ bool DumpFileSize(const DumpFile& file, std::uint64_t& size) {
 }
 
 void PauseBeforeOpeningAgain(unsigned milliseconds) {
-    const timespec pause = {static_cast<time_t>(milliseconds / 1000),
-                            static_cast<long>(milliseconds % 1000) * 1'000'000};
-    nanosleep(&pause, nullptr);
+    PauseBeforeTryingAgain(std::chrono::milliseconds(milliseconds));
 }
 
 std::ptrdiff_t ReadDumpAt(const DumpFile& file, std::span<char> buffer, std::uint64_t offset) {

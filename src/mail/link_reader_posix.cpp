@@ -44,7 +44,8 @@ bool DesktopFileIsWebBrowser(const DesktopFileName& name) {
     bool browser = false;
     const auto found = [&](std::string_view folder) {
         std::array<char, PATH_MAX> path;
-        if (folder.empty() || BoundedText(path).Append(folder).Append("/applications/").Append(name.data()).Overflowed())
+        BoundedText built(path);
+        if (folder.empty() || built.Append(folder).Append("/applications/").Append(name.data()).Overflowed())
             return false;
         const UniqueFd file(open(path.data(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         if (!file)

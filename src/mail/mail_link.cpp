@@ -4,10 +4,10 @@
 #include <span>
 
 #include "common/bounded_text.h"
+#include "common/escaped_text.h"
 #include "dump/status_line.h"
 #include "mail/report_block.h"
 #include "mail/send_mail.h"
-#include "sender/dialog_text.h"
 
 namespace {
 

@@ -75,7 +75,8 @@ SendMailOutcome SendReportMail(const DumpPath& dumpPath, AnswersOn answersOn) {
     ProgramPath xdgEmail;
     if (!FindProgramOnPath("xdg-email", xdgEmail))
         return {HandOff::Unavailable};
-    const std::unique_ptr<HandOffMemory, FreeMemory> memory(static_cast<HandOffMemory*>(std::malloc(sizeof(HandOffMemory))));
+    const std::unique_ptr<HandOffMemory, FreeMemory> memory(
+        static_cast<HandOffMemory*>(std::malloc(sizeof(HandOffMemory))));
     const DumpHeadRead head = memory ? ReadDumpHead(dumpPath, memory->head) : DumpHeadRead{};
     if (!head.read)
         return {HandOff::ReportUnreadable};

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -19,7 +18,7 @@ namespace {
 
 // Whether `child` has ended, asked every 50 ms until `patience` has passed.
 bool EndsWithin(pid_t child, std::chrono::milliseconds patience) {
-    constexpr timespec pause = {0, 50'000'000};
+    constexpr std::chrono::milliseconds pause{50};
     const auto deadline = std::chrono::steady_clock::now() + patience;
     do {
         siginfo_t info{};
@@ -27,7 +26,7 @@ bool EndsWithin(pid_t child, std::chrono::milliseconds patience) {
                 return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT | WNOHANG);
             }) < 0 || info.si_pid != 0)
             return true;
-        nanosleep(&pause, nullptr);
+        PauseBeforeTryingAgain(pause);
     } while (std::chrono::steady_clock::now() < deadline);
     return false;
 }

@@ -1,19 +1,17 @@
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <initializer_list>
 #include <string_view>
 
 #include "common/bounded_text.h"
+#include "posix/retry.h"
 #include "posix/unique_fd.h"
-#include "sender/presenters_posix.h"
-
-// Whether a dialog program would find the display: its socket is connected
-// to, as the program's own toolkit would do.
+#include "sender/desktop_reach.h"
 
 namespace {
 
@@ -22,7 +20,7 @@ namespace {
 // asked again for about this long, then taken for unreachable, so that the
 // next way of asking takes over.
 constexpr int ConnectAttempts = 25;
-constexpr timespec ConnectRetry = {0, 10'000'000};  // 10 ms
+constexpr std::chrono::milliseconds ConnectRetry{10};
 
 // Connects to the socket whose path is `parts` joined; false when they do not fit.
 bool CanConnect(std::initializer_list<std::string_view> parts) {
@@ -35,11 +33,12 @@ bool CanConnect(std::initializer_list<std::string_view> parts) {
     if (path.Overflowed() || !fd)
         return false;
     for (int attempt = 0; attempt < ConnectAttempts; ++attempt) {
-        if (connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        const auto* to = reinterpret_cast<const sockaddr*>(&address);
+        if (RetryOnInterrupt([&] { return connect(fd.Get(), to, sizeof address); }) == 0)
             return true;
-        if (errno != EAGAIN && errno != EINTR)
+        if (errno != EAGAIN)
             return false;
-        nanosleep(&ConnectRetry, nullptr);
+        PauseBeforeTryingAgain(ConnectRetry);
     }
     return false;
 }

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,8 +13,7 @@
 #include "posix/file_records.h"
 #include "posix/retry.h"
 #include "posix/unique_fd.h"
-#include "sender/dialog_text.h"
-#include "sender/presenters_posix.h"
+#include "sender/dialog_locale.h"
 
 // The locale a dialog program really runs in. One named but not installed is
 // the C locale there, which refuses text outside ASCII: the name alone does

@@ -8,10 +8,13 @@
 #include <string_view>
 
 #include "common/bounded_text.h"
+#include "common/escaped_text.h"
 #include "common/texts.h"
 #include "posix/file_records.h"
 #include "posix/unique_fd.h"
-#include "sender/dialog_text.h"
+#include "sender/desktop_reach.h"
+#include "sender/dialog_locale.h"
+#include "sender/zenity_messages.h"
 #include "sender/presenters_posix.h"
 
 // zenity and kdialog: how each is asked to show a box, and what its end says.

@@ -33,7 +33,8 @@ BoxOutcome ShowMessageBox(BoxKind kind, const char* text) {
     };
     // That nothing could ask is not tried on the desktop that could not.
     if (kind != BoxKind::Unasked) {
-        if (const BoxOutcome shown = outcome(ShownIn::Window, ShowOnDesktop(kind, text)); shown.shownIn != ShownIn::Nowhere)
+        const BoxOutcome shown = outcome(ShownIn::Window, ShowOnDesktop(kind, text));
+        if (shown.shownIn != ShownIn::Nowhere)
             return shown;
     }
     // A failure is never asked: it never reaches the terminal's prompt, and never answers Yes.

@@ -14,20 +14,12 @@ enum class Presented {
     Closed,    // answered No, closed, or a failure box was shown and closed
 };
 
-// True when the display that a dialog program would open, X or Wayland, can
-// be reached.
-bool DesktopReachable();
-
 // A dialog program's end as an answer: 0 is Yes, up to `lastAnswer` No or
 // closed. Any other end says that no box was shown.
 Presented AsAnswer(const ProgramEnd& end, int lastAnswer);
 
 // The box in zenity, else in kdialog, when a desktop can be reached.
 Presented ShowOnDesktop(BoxKind kind, const char* text);
-
-// True when the locale that a dialog program runs in reads UTF-8: the one
-// that LC_ALL, LC_CTYPE or LANG names, and that is installed on this system.
-bool DialogLocaleIsUtf8();
 
 // A question on the terminal on standard input and standard error; never a failure.
 Presented AskOnTerminal(BoxKind kind, const char* text);

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "sender/dialog_text.h"
+#include "common/escaped_text.h"
+#include "sender/zenity_messages.h"
 
 namespace {
 

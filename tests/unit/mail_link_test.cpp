@@ -46,13 +46,18 @@ Mail Compose(std::string_view head, std::uint64_t size, LinkReader reader = Link
     mail.note = body.substr(0, begin);
     const std::string_view digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
     unsigned bits = 0, count = 0;
+    for (std::size_t at = begin + 35, line; at < end; at = line + 2)  // lines of 76 characters
+        EXPECT_LE((line = body.find("\r\n", at)) - at, 76u);
     for (const char c : body.substr(begin + 35, end - begin - 35)) {
-        if (!std::isspace(static_cast<unsigned char>(c)) && (bits = bits << 6 | unsigned(digits.find(c)), count += 6) >= 8)
+        if (std::isspace(static_cast<unsigned char>(c)))
+            continue;
+        if ((bits = bits << 6 | unsigned(digits.find(c)), count += 6) >= 8)
             stream += char(bits >> (count -= 8));
     }
     std::size_t bytes = 0;
     unsigned long crc = 0;
-    EXPECT_EQ(std::sscanf(body.c_str() + end, "-----END YORV CRASH REPORT bytes=%zu crc32=%8lx-----\r\n", &bytes, &crc), 2);
+    const char* endLine = "-----END YORV CRASH REPORT bytes=%zu crc32=%8lx-----\r\n";
+    EXPECT_EQ(std::sscanf(body.c_str() + end, endLine, &bytes, &crc), 2);
     mail.block.resize(bytes);
     uLongf inflated = bytes;
     auto* stored = reinterpret_cast<Bytef*>(mail.block.data());
@@ -117,7 +122,8 @@ TEST(Flatpak, ItsTmpAsTheHostNamesIt) {
     const struct { const char *instancePath, *path, *runtime, *host; } rows[] = {
         {"/run/user/1000/.flatpak/1234", "/tmp/yorv_crash_dump.txt", "/run/user/7",
          "/run/user/1000/.flatpak/org.example.Yorv/tmp/yorv_crash_dump.txt"},
-        {"", "/tmp/a/yorv_crash_dump.txt", "/run/user/7", "/run/user/7/.flatpak/org.example.Yorv/tmp/a/yorv_crash_dump.txt"},
+        {"", "/tmp/a/yorv_crash_dump.txt", "/run/user/7",
+         "/run/user/7/.flatpak/org.example.Yorv/tmp/a/yorv_crash_dump.txt"},
         {"", "/tmp/yorv_crash_dump.txt", "", nullptr},
         {"/run/user/1000/.flatpak/1234", "/home/jo/.var/app/org.example.Yorv/cache/tmp/yorv_crash_dump.txt", "",
          "/home/jo/.var/app/org.example.Yorv/cache/tmp/yorv_crash_dump.txt"},

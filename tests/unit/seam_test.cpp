@@ -28,6 +28,8 @@
 #include "dump/dump_file.h"
 #include "mail/mail_link.h"
 #include "mail/send_mail.h"
+#include "sender/desktop_reach.h"
+#include "sender/dialog_locale.h"
 #include "sender/message_box.h"
 #include "sender/presenters_posix.h"
 #include "sender/process_setup.h"
@@ -423,10 +425,12 @@ TEST(Seam, APromptSetsTheTerminalItNeedsAndGivesItBack) {
         fcntl(sender, F_SETFL, fcntl(sender, F_GETFL) | (row.raw ? O_NONBLOCK : 0));
         const int flags = fcntl(sender, F_GETFL);
         std::atomic<bool> answered = false, hung = false;
+        termios asking;
+        std::string shown;
         std::thread user_types([&] {  // once the prompt shows; Enter, should the CR not end the line
-            std::string shown;
             for (char c; shown.find("[y/N] ") == std::string::npos && read(user, &c, 1) == 1;)
                 shown += c;
+            tcgetattr(sender, &asking);
             row.meanwhile(sender);
             write(user, row.typed, 2);
             for (int tenths = 0; tenths < 20 && !answered; ++tenths)
@@ -440,6 +444,9 @@ TEST(Seam, APromptSetsTheTerminalItNeedsAndGivesItBack) {
         tcgetattr(sender, &after);
         EXPECT_EQ(answer, row.answer) << row.name;
         EXPECT_FALSE(hung) << row.name;
+        // Asked a line at a time, echoed, Ctrl-C a signal, each line shown on a line of its own.
+        EXPECT_EQ(asking.c_lflag & (ICANON | ECHO | ISIG), tcflag_t(ICANON | ECHO | ISIG)) << row.name;
+        EXPECT_TRUE(shown.ends_with("Send?\r\n[y/N] ")) << row.name;
         EXPECT_TRUE(after.c_iflag == left.c_iflag && after.c_oflag == left.c_oflag && after.c_lflag == left.c_lflag &&
                     std::memcmp(after.c_cc, left.c_cc, sizeof left.c_cc) == 0) << row.name;
         EXPECT_EQ(fcntl(sender, F_GETFL), flags) << row.name;

@@ -1,8 +1,8 @@
 #pragma once
 
-// What a Linux dialog tool is given and what it says back, as plain text
-// functions: the box's text in a character set the tool accepts, and
-// zenity's own word that it could not open the display.
+// Text as a dialog program shows it, and as the mail's body quotes the dump:
+// in a character set the reader accepts, each byte it cannot take written as
+// \xNN. zenity refuses a whole text for one byte that is not valid UTF-8.
 
 #include <array>
 #include <cstddef>
@@ -15,15 +15,6 @@
 inline constexpr std::size_t MaxBoxTextLength = sizeof(BoxText) - 1;
 inline constexpr std::size_t MaxDialogTextLength = 4 * MaxBoxTextLength;
 
-// True when the locale `name` reads text as UTF-8, should it be installed.
-bool LocaleNameIsUtf8(std::string_view name);
-
-// The name glibc also looks the locale `name` up by, its codeset in lower case
-// without punctuation ("en_US.UTF-8" is also "en_US.utf8"); false when it does
-// not fit `normalized`.
-using LocaleName = std::array<char, 128>;
-bool NormalizeLocaleName(std::string_view name, LocaleName& normalized);
-
 // Copies `text` into `out`, writing each byte that the dialog's character set
 // cannot take as \xNN: NUL; in UTF-8, invalid and overlong sequences and
 // encoded surrogates; otherwise every byte outside ASCII. Returns the length
@@ -34,7 +25,3 @@ std::size_t EscapeDialogText(std::string_view text, bool utf8, std::span<char> o
 // sequence of the character set, or one byte escaped. Returns the length
 // written into `out`.
 std::size_t EscapeFirstCharacter(std::string_view& text, bool utf8, std::span<char, 4> out);
-
-// True for GTK's "(zenity:PID): Gtk-WARNING **: HH:MM:SS.mmm: cannot open
-// display: NAME" and GTK 4's "... Failed to open display", with or without the time.
-bool IsCannotOpenDisplayLine(std::string_view line);
