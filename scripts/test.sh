@@ -3,9 +3,10 @@
 # a bounded fuzzing run, and both Windows builds under Wine; then makes the
 # packages of the release builds, lints the .deb, checks that a version set
 # when configuring reaches the Windows executable, and builds every package
-# twice to check that the bytes are the same. It ends with one line counting
-# the tests of every CTest run, the skipped ones named above it; on a failure
-# it stops there, with a non-zero status.
+# twice to check that the bytes are the same. Every CTest run is made, even
+# after one failed; the command ends with one line counting the tests of all
+# of them, the skipped ones named above it, and a non-zero status when a test,
+# a build or a check failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh build windows windows-x86 fuzz release
@@ -18,12 +19,22 @@ summary() {
   python3 scripts/test-summary.py "${results[@]}"
 }
 trap summary EXIT
+failed=()
 for preset in "${presets[@]}"; do
   echo "=== $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$(nproc)"
-  ctest --preset "$preset" --output-junit "$PWD/build/$preset/ctest-results.xml"
+  if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$(nproc)"; }; then
+    failed+=("the $preset build")
+  elif ! ctest --preset "$preset" --output-junit "$PWD/build/$preset/ctest-results.xml"; then
+    failed+=("$preset tests")
+  fi
 done
+stop_if_failed() {
+  [ ${#failed[@]} -eq 0 ] && return
+  printf 'failed: %s\n' "${failed[@]}" >&2
+  exit 1
+}
+# The packages are made of the builds: without one of them there is nothing to check.
+[[ " ${failed[*]}" != *build* ]] || stop_if_failed
 # Nothing in the Linux sender can throw, so the exception runtime stays out.
 if nm build/linux/yorv-report-sender | grep -E ' (__cxa_throw|__cxa_demangle)$'; then
   echo "the Linux sender links the exception runtime" >&2
@@ -47,3 +58,4 @@ grep -qa 'name="Dravonel.Yorv.ReportSender" version="2.3.1.0"' build/version-2.3
 
 echo "=== reproducible"
 scripts/check-reproducible.sh
+stop_if_failed
