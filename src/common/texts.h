@@ -14,15 +14,18 @@ inline constexpr char QuestionText[] =
     "The error report was created for last Yorv crash.\n"
     "Send error information to Dravonel Tech Support?";
 
-// Linux: asked once a mail program was started with the report; then, as
-// the file was offered for attaching or not, one of these, and the dump's path.
+// Linux: asked once a mail program was started with the report; then the
+// lead of the dump's path, by whether the file was offered for attaching,
+// and the path.
 inline constexpr char SentQuestionText[] =
     "Was the crash report sent to Dravonel Tech Support?\n"
     "The report is in the mail. Answer when you are done in your mail program. "
     "If you say No, you will be asked again next time.\n"
     "\n";
-inline constexpr char SentQuestionAttachedPath[] = "If your mail program did not attach the report file, it is:\n";
-inline constexpr char SentQuestionPath[] = "The report file was not attached; it is:\n";
+inline constexpr char SentQuestionPathLeads[2][64] = {
+    "The report file was not attached; it is:\n",                     // not offered
+    "If your mail program did not attach the report file, it is:\n",  // offered
+};
 
 // Linux: nothing could ask the question; the dump's path follows.
 inline constexpr char UnaskedText[] =

@@ -60,9 +60,7 @@ int ReportSenderMain(void*, void*, char*, int) {
         break;
     case HandOff::Started:
         // Only the user knows whether the mail program sent it.
-        if (ShowWithPath(BoxKind::SentQuestion, SentQuestionText,
-                         outcome.attached ? SentQuestionAttachedPath : SentQuestionPath, dumpPath)
-                .yes)
+        if (ShowWithPath(BoxKind::SentQuestion, SentQuestionText, SentQuestionPathLeads[outcome.attached], dumpPath).yes)
             MarkReportSent(dumpPath, handedOff);
         break;
     default:
