@@ -15,7 +15,7 @@
 
 // The file is read in chunks of this size, on the stack: small enough for a
 // launcher's stack limit of 64 KiB, large enough that a GiB costs few reads.
-inline constexpr std::size_t DigestChunkBytes = 16 * 1024;
+inline constexpr std::size_t DigestChunkBytes = 32 * 1024;
 using DigestChunk = std::array<char, DigestChunkBytes>;
 
 // The digest of what `read` yields from the start of the file to its end.

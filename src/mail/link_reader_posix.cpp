@@ -33,15 +33,17 @@ bool DefaultHandler(const ProgramPath& xdgMime, const char* type, DesktopFileNam
     return !found.Overflowed() && line.ends_with(".desktop") && line.find('/') == std::string_view::npos;
 }
 
-// True when the desktop file `name`, where xdg-utils look for it (the user's
-// applications, then the system's), says it is a web browser.
-bool DesktopFileIsWebBrowser(const DesktopFileName& name) {
+// What the desktop file `name`, where xdg-utils look for it (the user's
+// applications, then the system's), says its program is.
+enum class Categories { Other, WebBrowser, Email };
+
+Categories DesktopFileCategories(const DesktopFileName& name) {
     const char* userData = FirstSetVariable({"XDG_DATA_HOME"});
     const char* home = FirstSetVariable({"HOME"});
     std::array<char, PATH_MAX> userDefault;
     if (!userData && home && !BoundedText(userDefault).Append(home).Append("/.local/share").Overflowed())
         userData = userDefault.data();
-    bool browser = false;
+    Categories said = Categories::Other;
     const auto found = [&](std::string_view folder) {
         std::array<char, PATH_MAX> path;
         BoundedText built(path);
@@ -50,17 +52,21 @@ bool DesktopFileIsWebBrowser(const DesktopFileName& name) {
         const UniqueFd file(open(path.data(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         if (!file)
             return false;
-        browser = AnyRecordOf(file.Get(), 0, UINT64_MAX, '\n', [](std::string_view line) {
-            return RemovePrefix(line, "Categories=") && AnyEntryOf(line, ';', [](std::string_view category) {
-                return category == "WebBrowser";
-            });
+        AnyRecordOf(file.Get(), 0, UINT64_MAX, '\n', [&](std::string_view line) {
+            if (!RemovePrefix(line, "Categories="))
+                return false;
+            const auto holds = [&](std::string_view wanted) {
+                return AnyEntryOf(line, ';', [&](std::string_view category) { return category == wanted; });
+            };
+            said = holds("WebBrowser") ? Categories::WebBrowser : holds("Email") ? Categories::Email : said;
+            return true;
         });
         return true;
     };
     const char* systemData = FirstSetVariable({"XDG_DATA_DIRS"});
     if (!(userData && found(userData)))
         AnyEntryOf(systemData ? systemData : "/usr/local/share:/usr/share", ':', found);
-    return browser;
+    return said;
 }
 
 }  // namespace
@@ -73,8 +79,15 @@ LinkReader FindLinkReader() {
         return LinkReader::WebBrowser;
     if (!FindProgramOnPath("xdg-mime", xdgMime) || !DefaultHandler(xdgMime, "x-scheme-handler/mailto", mailto))
         return LinkReader::MailProgram;
-    if (DesktopFileIsWebBrowser(mailto))
+    // A mail program says so; only a program that says neither is asked after by https: links.
+    switch (DesktopFileCategories(mailto)) {
+    case Categories::WebBrowser:
         return LinkReader::WebBrowser;
+    case Categories::Email:
+        return LinkReader::MailProgram;
+    default:
+        break;
+    }
     return DefaultHandler(xdgMime, "x-scheme-handler/https", https) &&
                    std::string_view(mailto.data()) == std::string_view(https.data())
                ? LinkReader::WebBrowser

@@ -205,6 +205,7 @@ MAIL_PROGRAMS = {
     "a Flatpak's Thunderbird": "{bin}/flatpak run --branch=stable --arch=x86_64 --command=thunderbird "
                                "--file-forwarding org.mozilla.Thunderbird @@u %u @@",
     "a browser, for webmail": "firefox %u",
+    "a browser known as the https: links' handler": "firefox %u",
 }
 # What a shell, echo or a -compose parser would change, and text that is not UTF-8.
 AWKWARD = ("# status: pending\r\nC:\\new\\box\\cut 'q' \"q\" a,b 100% & x=y;z\ttab\r\n".encode()
@@ -377,16 +378,18 @@ class Sandbox:
         self.wayland.close()
         self.scratch_dir.cleanup()
 
-    def register_mail_program(self, exec_line, browser=False):
+    def register_mail_program(self, exec_line, browser=None):
         """The mailto: handler's desktop file, made the user's default: the environment that finds it."""
         home = self.scratch / "home"
         (home / ".local/share/applications").mkdir(parents=True)
         (home / ".config").mkdir()  # xdg-mime 1.2.1 does not make it
         (home / ".local/share/applications/mail.desktop").write_text(
             f"[Desktop Entry]\nType=Application\nName=Mail\nExec={exec_line.format(bin=self.bin)}\n"
-            "MimeType=x-scheme-handler/mailto;\n" + "Categories=Network;WebBrowser;\n" * browser)
+            "MimeType=x-scheme-handler/mailto;\n"
+            f"Categories={ {'webmail': 'Network;WebBrowser;', 'https': ''}.get(browser, 'Network;Email;') }\n")
         env = dict(self.env, HOME=str(home), XDG_CURRENT_DESKTOP="GNOME", PATH=f"{self.bin}:/usr/bin:/bin")
-        subprocess.run(["xdg-mime", "default", "mail.desktop", "x-scheme-handler/mailto"], env=env, check=True)
+        for scheme in ["mailto"] + ["https"] * (browser == "https"):
+            subprocess.run(["xdg-mime", "default", "mail.desktop", f"x-scheme-handler/{scheme}"], env=env, check=True)
         return env
 
     def calls(self):
@@ -521,12 +524,14 @@ class Scenarios(unittest.TestCase):
         question comes while a Thunderbird that keeps running is up. Inside a Flatpak-like sandbox, whose xdg-email
         cannot attach a file, the text alone is handed over and the boxes name the dump where the host has it."""
         rows = [(name, AWKWARD, None) for name in MAIL_PROGRAMS] + [
-            ("a snap's Thunderbird", LONG, None), ("a browser, for webmail", LONG, None)] + [
+            ("a snap's Thunderbird", LONG, None), ("a browser, for webmail", LONG, None),
+            ("a browser known as the https: links' handler", LONG, None)] + [
             ("a .deb's Thunderbird", AWKWARD, KEEPS_RUNNING), ("a .deb's Thunderbird", LONG, IN_FLATPAK)] * TEST_BUILD
         for name, dump, build in rows:
             with self.subTest(name, size=len(dump), build=build), \
                     Sandbox(("zenity", "thunderbird", "flatpak", "firefox") + ("xdg-email",) * (build == IN_FLATPAK)) as box:
-                env = box.register_mail_program(MAIL_PROGRAMS[name], "browser" in name)
+                browser = "https" if "https" in name else "webmail" if "browser" in name else None
+                env = box.register_mail_program(MAIL_PROGRAMS[name], browser)
                 box.dump.write_bytes(dump)
                 if build == KEEPS_RUNNING:  # until the row ends (at most 20 s)
                     env.update(THUNDERBIRD_EXIT="wait", THUNDERBIRD_WAITS_FOR=str(box.scratch / "quit"),
@@ -573,6 +578,8 @@ class Scenarios(unittest.TestCase):
                     self.assertEqual((report, whole_size), (dump, None) if whole_size is None else (dump[:len(report)], len(dump)))
                 bound = 6000 if "browser" in name or build == IN_FLATPAK else 65535
                 self.assertLessEqual(max(map(len, mail_program)), 10**6 if "-compose" in mail_program else bound)
+                if dump == LONG and bound == 65535:  # a mail program takes the long link
+                    self.assertGreater(max(map(len, mail_program)), 60000)
                 if build == IN_FLATPAK:
                     self.assertEqual(len(records()), 1, "the file was offered to the portal")
                     self.assertIn(NOT_ATTACHED + shown, box.calls()[-1][-1])
