@@ -12,11 +12,6 @@ constexpr std::string_view Head(std::string_view text, std::size_t length) {
     return {text.data(), std::min(length, text.size())};
 }
 
-// `text` up to the first `end`, or all of it.
-constexpr std::string_view UpTo(std::string_view text, char end) {
-    return Head(text, text.find(end));
-}
-
 // Removes `prefix` from `text` when it starts with it.
 constexpr bool RemovePrefix(std::string_view& text, std::string_view prefix) {
     if (!text.starts_with(prefix))

@@ -6,6 +6,5 @@
 
 // A web browser where the user's mailto: handler is one (its desktop file's
 // Categories hold WebBrowser, or, holding neither that nor Email, it also
-// handles https: links), and inside a Flatpak, where the host's handler
-// cannot be seen; else the mail program.
+// handles https: links); else the mail program. Asked outside a sandbox only.
 LinkReader FindLinkReader();

@@ -5,13 +5,11 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdlib>
 
 #include "common/bounded_text.h"
 #include "common/text_cuts.h"
 #include "posix/environment.h"
 #include "posix/file_records.h"
-#include "posix/flatpak.h"
 #include "posix/program.h"
 #include "posix/unique_fd.h"
 
@@ -72,11 +70,8 @@ Categories DesktopFileCategories(const DesktopFileName& name) {
 }  // namespace
 
 LinkReader FindLinkReader() {
-    FlatpakInstance sandbox;
     ProgramPath xdgMime;
     DesktopFileName mailto, https;
-    if (InFlatpak(sandbox))
-        return LinkReader::WebBrowser;
     if (!FindProgramOnPath("xdg-mime", xdgMime) || !DefaultHandler(xdgMime, "x-scheme-handler/mailto", mailto))
         return LinkReader::MailProgram;
     // A mail program says so; only a program that says neither is asked after by https: links.

@@ -182,7 +182,7 @@ void ComposeMailLink(MailLinkBuffers& buffers, std::string_view head, std::uint6
     body.SetLimit(limit - closing - framing - EncodedCost(block.text));
     const bool utf16 = StartsWithUtf16Mark(head);
     const bool whole = head.size() == dumpSize;
-    bool textWhole = !utf16 && AppendLines(body, head, whole) && whole;
+    const bool textWhole = !utf16 && AppendLines(body, head, whole) && whole;
     body.SetLimit(limit);
     if (utf16) {
         body.Append(MailBodyInFile);

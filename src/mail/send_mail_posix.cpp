@@ -80,15 +80,19 @@ SendMailOutcome SendReportMail(const DumpPath& dumpPath, AnswersOn answersOn) {
     const DumpHeadRead head = memory ? ReadDumpHead(dumpPath, memory->head) : DumpHeadRead{};
     if (!head.read)
         return {HandOff::ReportUnreadable};
+    // Inside a Flatpak the desktop portal refuses a file of the sandbox's,
+    // and the host's mailto: handler cannot be seen: the link keeps to the
+    // bound every reader takes.
+    FlatpakInstance sandbox;
+    const bool sandboxed = InFlatpak(sandbox);
     // The path in the mail is the one support can ask the user for.
     DumpPath shownPath;
     DumpPathForUser(dumpPath, shownPath);
+    const LinkReader reader = sandboxed ? LinkReader::WebBrowser : FindLinkReader();
     ComposeMailLink(memory->link, {memory->head.data(), head.length}, head.dumpSize, shownPath.data(),
-                    WithinStackLimit(BoundFor(FindLinkReader())));
+                    WithinStackLimit(BoundFor(reader)));
 
-    // Inside a Flatpak the desktop portal refuses a file of the sandbox's.
-    FlatpakInstance sandbox;
-    bool attached = !InFlatpak(sandbox);
+    bool attached = !sandboxed;
     // A question asked in a window may come while the mail program runs.
     const auto patience = MailProgramMayShareTerminal(answersOn) ? std::chrono::seconds{0} : MailProgramStartBound;
     // On a failure its own words repeat the whole link, and so the report.

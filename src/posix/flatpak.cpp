@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-
 #include "common/bounded_text.h"
 #include "common/text_cuts.h"
 #include "posix/file_records.h"
